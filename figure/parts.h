@@ -1,0 +1,28 @@
+// The figure's pieces, shared by the figure's own files (and its tests).
+#pragma once
+
+// Hind legs 0 and 1, front legs 2 and 3.
+constexpr int kHindLeftLeg = 0;
+constexpr int kHindRightLeg = 1;
+constexpr int kFrontLeftLeg = 2;
+constexpr int kFrontRightLeg = 3;
+
+// Colours every piece shares (RGB).
+constexpr float kJointColour[3] = {0.6f, 0.5f, 0.3f};
+constexpr float kLimbColour[3] = {1.0f, 0.8f, 0.0f};
+
+// Torso: two ellipsoid ends and an elliptical tube along x. In the run gait it
+// first shifts the current matrix by the body bob along y and leaves it so.
+void drawBody();
+
+// Joint sphere at the current origin; leaves the limb colour current.
+void drawJoint();
+
+// One leg's chain hanging down from the current origin (its hip).
+void drawLeg(int leg);
+
+// Neck piece nodding by the head angle, head piece at the neck angle from it.
+void drawHead();
+
+// Three-segment tail from the current origin; leaves the matrix at its tip.
+void drawTail();

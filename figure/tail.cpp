@@ -1,0 +1,63 @@
+#include <GL/freeglut.h>
+
+#include "app/scene_state.h"
+#include "figure/parts.h"
+
+namespace {
+
+constexpr int kSphereSlices = 8;
+constexpr int kSphereStacks = 8;
+constexpr int kSegmentSlices = 15;
+constexpr int kSegmentStacks = 2;
+
+constexpr float kRunLift = 5.0f; // degrees the run gait carries the tail higher
+
+// Root to tip: length, radius at the far end, radius at the joint end.
+constexpr double kLength1 = 0.2, kFar1 = 0.02, kNear1 = 0.03;
+constexpr double kLength2 = 0.15, kFar2 = 0.015, kNear2 = 0.02;
+constexpr double kLength3 = 0.25, kFar3 = 0.0, kNear3 = 0.015;
+
+constexpr double kRootJointRadius = 0.032;
+constexpr double kSecondJointRadius = 0.08 / 3;
+constexpr double kThirdJointRadius = 0.02;
+
+// Joint sphere in the joint colour; the caller sets the limb colour after it.
+void drawTailJoint(double radius)
+{
+    glColor3fv(kJointColour);
+    glutSolidSphere(radius, kSphereSlices, kSphereStacks);
+}
+
+// One segment running from its far end back to the current joint along -z.
+void drawTailSegment(double length, double farRadius, double nearRadius)
+{
+    glTranslatef(0.0f, 0.0f, static_cast<float>(-length));
+    gluCylinder(scene.quadric, farRadius, nearRadius, length, kSegmentSlices, kSegmentStacks);
+}
+
+} // namespace
+
+// Swing s (halved towards zero in the run gait) turns each segment about its
+// y axis, further at each joint; the lift raises segments 1 and 2 about x.
+void drawTail()
+{
+    const int swing = scene.walkGait ? scene.tailAngle : scene.tailAngle / 2;
+    const float lift = scene.walkGait ? 0.0f : kRunLift;
+
+    drawTailJoint(kRootJointRadius);
+    glColor3fv(kLimbColour);
+    glRotatef(static_cast<float>(90 - swing), 0.0f, 1.0f, 0.0f);
+    glRotatef(lift - 45.0f, 1.0f, 0.0f, 0.0f);
+    drawTailSegment(kLength1, kFar1, kNear1);
+
+    drawTailJoint(kSecondJointRadius);
+    glColor3fv(kLimbColour);
+    glRotatef(static_cast<float>(-(swing * 2)), 0.0f, 1.0f, 0.0f);
+    glRotatef(static_cast<float>(lift * 0.5 - 24), 1.0f, 0.0f, 0.0f);
+    drawTailSegment(kLength2, kFar2, kNear2);
+
+    drawTailJoint(kThirdJointRadius);
+    glRotatef(static_cast<float>(-(swing * 3)), 0.0f, 1.0f, 0.0f);
+    glColor3fv(kLimbColour);
+    drawTailSegment(kLength3, kFar3, kNear3);
+}

@@ -1,0 +1,70 @@
+#include <cmath>
+
+#include "app/scene_state.h"
+#include "gait/gait.h"
+
+namespace {
+
+// The constants that set the two gaits apart.
+struct GaitConstants {
+    double headLimit;   // head bob turns after stepping past this (degrees)
+    double headStep;    // degrees per step
+    int substepStep;    // tenths per step
+    int lastKeyframe;   // the cycle wraps after this one
+    double forwardStep; // scene units per step along the heading
+};
+constexpr GaitConstants kWalk = {20.0, 1.5, 2, 5, 0.03};
+constexpr GaitConstants kRun = {15.0, 3.0, 3, 3, 0.12};
+
+constexpr int kLastSubstep = 9; // a sub-step above this ends the keyframe
+constexpr double kBodyBobStep = 0.01;
+constexpr double kRadiansPerDegree = 0.017453292519943295;
+
+// Swings the head angle; the limits are tested before the step, so the angle
+// first steps past a limit and turns on the next step.
+void stepHeadBob(const GaitConstants& gait)
+{
+    if (scene.headAngle > gait.headLimit || !(scene.headAngle >= 0.0f))
+        scene.headRising = !scene.headRising;
+    const double step = scene.headRising ? gait.headStep : -gait.headStep;
+    scene.headAngle = static_cast<float>(scene.headAngle + step);
+}
+
+// Advances the sub-step, or the keyframe once the sub-step has passed 9; the
+// body rises in keyframes 0 and 2 and sinks in 1 and 3 while the sub-step grows.
+void stepPose(const GaitConstants& gait)
+{
+    if (scene.gaitSubstep > kLastSubstep) {
+        scene.gaitSubstep = 0;
+        scene.gaitFrame = scene.gaitFrame < gait.lastKeyframe ? scene.gaitFrame + 1 : 0;
+        return;
+    }
+    scene.gaitSubstep += gait.substepStep;
+    switch (scene.gaitFrame) {
+    case 0:
+    case 2: scene.bodyBob = static_cast<float>(scene.bodyBob + kBodyBobStep); break;
+    case 1:
+    case 3: scene.bodyBob = static_cast<float>(scene.bodyBob - kBodyBobStep); break;
+    default: break;
+    }
+}
+
+// Moves the figure one step the way its head points (heading 0 is +x).
+void stepForward(const GaitConstants& gait)
+{
+    const float speed = static_cast<float>(gait.forwardStep);
+    const float angle = static_cast<float>(scene.heading * kRadiansPerDegree);
+    scene.figureX = static_cast<float>(scene.figureX + std::cos(double(angle)) * speed);
+    scene.figureZ = static_cast<float>(scene.figureZ - std::sin(double(angle)) * speed);
+}
+
+} // namespace
+
+void gaitStep()
+{
+    const GaitConstants& gait = scene.walkGait ? kWalk : kRun;
+    stepHeadBob(gait);
+    stepPose(gait);
+    if (scene.advanceOnStep)
+        stepForward(gait);
+}

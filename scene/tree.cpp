@@ -1,0 +1,29 @@
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include "app/scene_state.h"
+#include "scene/scene.h"
+
+namespace {
+
+constexpr int kSlices = 15;
+constexpr int kStacks = 2;
+
+constexpr double kTrunkRadius = 0.2;
+constexpr double kTrunkHeight = 2.0;
+constexpr double kCrownRadius = 0.8;
+constexpr double kCrownHeight = 2.0;
+
+} // namespace
+
+// Trunk cylinder from y 0 to 2 and crown cone from y 2 to 4, both along the
+// tree's y axis after the cylinder axis (+z) is turned up.
+void drawTree()
+{
+    glColor3f(0.54f, 0.4f, 0.3f); // bark brown
+    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
+    gluCylinder(scene.quadric, kTrunkRadius, kTrunkRadius, kTrunkHeight, kSlices, kStacks);
+    glTranslatef(0.0f, 0.0f, static_cast<float>(kTrunkHeight));
+    glColor3f(0.14f, 0.42f, 0.13f); // leaf green
+    gluCylinder(scene.quadric, kCrownRadius, 0.0, kCrownHeight, kSlices, kStacks);
+}
