@@ -95,11 +95,12 @@ std::array<int, 3> backPixel(int x, int y)
     return {rgb[0], rgb[1], rgb[2]};
 }
 
-std::vector<Vec3> feedbackVertices(const std::function<void()>& draw)
+std::vector<FeedbackVertex> feedbackVertices(const std::function<void()>& draw)
 {
     // Culling would drop back faces before feedback; the box holds the figure.
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
     glViewport(0, 0, kFeedbackViewport, kFeedbackViewport);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -110,8 +111,8 @@ std::vector<Vec3> feedbackVertices(const std::function<void()>& draw)
     glPushMatrix();
     glLoadIdentity();
 
-    std::vector<GLfloat> buffer(4 << 20);
-    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D, buffer.data());
+    std::vector<GLfloat> buffer(8 << 20);
+    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
     glRenderMode(GL_FEEDBACK);
     draw();
     const GLint used = glRenderMode(GL_RENDER);
@@ -124,11 +125,13 @@ std::vector<Vec3> feedbackVertices(const std::function<void()>& draw)
     EXPECT_GE(used, 0) << "feedback buffer overflow";
 
     // Window coordinates back to the ortho box's object coordinates.
-    const auto toObject = [h](const GLfloat* w) {
-        return Vec3{-h + w[0] * 2 * h / kFeedbackViewport, -h + w[1] * 2 * h / kFeedbackViewport,
-                    -(2.0 * w[2] - 1.0) * h};
+    constexpr int kValuesPerVertex = 3 + 4; // x, y, z and RGBA
+    const auto vertexAt = [h](const GLfloat* w) {
+        const double scale = 2 * h / kFeedbackViewport;
+        return FeedbackVertex{{-h + w[0] * scale, -h + w[1] * scale, -(2.0 * w[2] - 1.0) * h},
+                              {w[3], w[4], w[5], w[6]}};
     };
-    std::vector<Vec3> vertices;
+    std::vector<FeedbackVertex> vertices;
     for (GLint i = 0; i < used;) {
         const auto token = static_cast<GLint>(buffer[i++]);
         int count = 0;
@@ -143,44 +146,32 @@ std::vector<Vec3> feedbackVertices(const std::function<void()>& draw)
         case GL_PASS_THROUGH_TOKEN: i += 1; continue;
         default: ADD_FAILURE() << "unknown feedback token " << token; return vertices;
         }
-        for (int v = 0; v < count; ++v, i += 3)
-            vertices.push_back(toObject(&buffer[i]));
+        for (int v = 0; v < count; ++v, i += kValuesPerVertex)
+            vertices.push_back(vertexAt(&buffer[i]));
     }
     return vertices;
 }
 
-Vec3 centroid(const std::vector<Vec3>& v)
+Vec3 minCorner(const std::vector<FeedbackVertex>& v)
 {
-    Vec3 sum{0, 0, 0};
-    for (const Vec3& p : v) {
-        sum.x += p.x;
-        sum.y += p.y;
-        sum.z += p.z;
-    }
-    const double n = v.empty() ? 1.0 : double(v.size());
-    return {sum.x / n, sum.y / n, sum.z / n};
-}
-
-Vec3 lowest(const std::vector<Vec3>& v)
-{
-    return *std::min_element(v.begin(), v.end(),
-                             [](const Vec3& a, const Vec3& b) { return a.y < b.y; });
-}
-
-Vec3 minCorner(const std::vector<Vec3>& v)
-{
-    Vec3 m = v.at(0);
-    for (const Vec3& p : v)
-        m = {std::min(m.x, p.x), std::min(m.y, p.y), std::min(m.z, p.z)};
+    Vec3 m = v.at(0).p;
+    for (const FeedbackVertex& f : v)
+        m = {std::min(m.x, f.p.x), std::min(m.y, f.p.y), std::min(m.z, f.p.z)};
     return m;
 }
 
-Vec3 maxCorner(const std::vector<Vec3>& v)
+Vec3 maxCorner(const std::vector<FeedbackVertex>& v)
 {
-    Vec3 m = v.at(0);
-    for (const Vec3& p : v)
-        m = {std::max(m.x, p.x), std::max(m.y, p.y), std::max(m.z, p.z)};
+    Vec3 m = v.at(0).p;
+    for (const FeedbackVertex& f : v)
+        m = {std::max(m.x, f.p.x), std::max(m.y, f.p.y), std::max(m.z, f.p.z)};
     return m;
+}
+
+Vec3 boundsCentre(const std::vector<FeedbackVertex>& v)
+{
+    const Vec3 lo = minCorner(v), hi = maxCorner(v);
+    return {(lo.x + hi.x) / 2, (lo.y + hi.y) / 2, (lo.z + hi.z) / 2};
 }
 
 void SceneTest::SetUp()

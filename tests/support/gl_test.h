@@ -19,6 +19,12 @@ struct Vec3 {
     double x, y, z;
 };
 
+// A vertex as feedback mode returns it, with the colour it was drawn in.
+struct FeedbackVertex {
+    Vec3 p;
+    std::array<float, 4> rgba;
+};
+
 GLint modelviewDepth();
 GLint projectionDepth();
 std::array<GLfloat, 16> modelviewMatrix();
@@ -26,15 +32,15 @@ std::array<GLfloat, 4> currentColour();
 // The colour a pixel of the back buffer holds, 0..255 per channel.
 std::array<int, 3> backPixel(int x, int y);
 
-// Vertices, in object coordinates of an identity modelview, of every polygon
-// that draw() issues, read back through OpenGL's feedback mode.
-std::vector<Vec3> feedbackVertices(const std::function<void()>& draw);
+// Vertices, in object coordinates of an identity modelview, of every primitive
+// that draw() issues, read back in order through OpenGL's feedback mode with
+// lighting off (so each carries its current colour). The box is +-5 on each axis.
+std::vector<FeedbackVertex> feedbackVertices(const std::function<void()>& draw);
 
-// Mean and bounds of a set of vertices.
-Vec3 centroid(const std::vector<Vec3>& v);
-Vec3 lowest(const std::vector<Vec3>& v);
-Vec3 minCorner(const std::vector<Vec3>& v);
-Vec3 maxCorner(const std::vector<Vec3>& v);
+// Bounds of a set of vertices and the middle of those bounds.
+Vec3 minCorner(const std::vector<FeedbackVertex>& v);
+Vec3 maxCorner(const std::vector<FeedbackVertex>& v);
+Vec3 boundsCentre(const std::vector<FeedbackVertex>& v);
 
 // Each test starts from the state the event loop first sees: start values,
 // filled tables, a 640 x 360 reshape with the start view in the modelview.
