@@ -18,9 +18,9 @@ constexpr double kStepLength = 0.1; // scene units per move step
 void loadView()
 {
     glLoadIdentity();
-    gluLookAt(scene.cameraX, scene.cameraY, scene.cameraZ,
-              double(scene.cameraX) + scene.lookX, double(scene.cameraY) + scene.lookY,
-              double(scene.cameraZ) + scene.lookZ, 0.0, 1.0, 0.0);
+    gluLookAt(scene.cameraX, scene.cameraY, scene.cameraZ, double(scene.cameraX) + scene.lookX,
+              double(scene.cameraY) + scene.lookY, double(scene.cameraZ) + scene.lookZ, 0.0, 1.0,
+              0.0);
 }
 
 } // namespace

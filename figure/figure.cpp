@@ -11,10 +11,10 @@ constexpr int kSphereStacks = 8;
 constexpr int kTubeSlices = 15;
 constexpr int kTubeStacks = 2;
 
-constexpr float kBodyEndX = 0.4f;      // end spheres' centres at -x and +x
-constexpr double kEndRadius = 0.1675;  // before the ends' scaling
-constexpr double kTubeRadius = 0.25;   // before the tube's scaling
-constexpr double kTubeLength = 0.4;    // before the tube's x2 scaling
+constexpr float kBodyEndX = 0.4f;     // end spheres' centres at -x and +x
+constexpr double kEndRadius = 0.1675; // before the ends' scaling
+constexpr double kTubeRadius = 0.25;  // before the tube's scaling
+constexpr double kTubeLength = 0.4;   // before the tube's x2 scaling
 
 // Where each piece hangs on the body, in the figure's frame.
 struct Attachment {

@@ -12,9 +12,9 @@
 namespace {
 
 constexpr unsigned char kEscape = 27;
-constexpr double kTurnStep = 5.0;          // degrees per ',' or '.'
-constexpr float kCameraTurnStep = 0.05f;   // radians per arrow press
-constexpr int kCameraMoveSteps = 5;        // 0.5 units per arrow press
+constexpr double kTurnStep = 5.0;        // degrees per ',' or '.'
+constexpr float kCameraTurnStep = 0.05f; // radians per arrow press
+constexpr int kCameraMoveSteps = 5;      // 0.5 units per arrow press
 constexpr int kStartWidth = 640;
 constexpr int kStartHeight = 360;
 

@@ -89,8 +89,8 @@ TEST_F(GeometryTest, StraightLegsReachDownToTheirPawBases)
                 paw.push_back(v);
         return paw;
     };
-    for (const Vec3& hip : {Vec3{-0.34, 0, 0.15}, Vec3{-0.34, 0, -0.15}, Vec3{0.44, 0, 0.1},
-                            Vec3{0.44, 0, -0.1}}) {
+    for (const Vec3& hip :
+         {Vec3{-0.34, 0, 0.15}, Vec3{-0.34, 0, -0.15}, Vec3{0.44, 0, 0.1}, Vec3{0.44, 0, -0.1}}) {
         const auto paw = pawOf(hip.x, hip.z);
         ASSERT_FALSE(paw.empty()) << hip.x << "," << hip.z;
         EXPECT_NEAR(maxCorner(paw).x - minCorner(paw).x, 0.1, 1e-3);

@@ -131,7 +131,7 @@ TEST_F(InputTest, CameraTurnsAccumulateInSinglePrecision)
     EXPECT_EQ(scene.cameraAngle, std::nextafter(1.0f, 2.0f)); // 1.00000012
     EXPECT_EQ(scene.lookX, static_cast<float>(std::sin(double(scene.cameraAngle))));
     EXPECT_EQ(scene.lookZ, static_cast<float>(-std::cos(double(scene.cameraAngle))));
-    EXPECT_GT(scene.lookX, 0.8f); // a growing yaw turns the view to the right (+x)
+    EXPECT_GT(scene.lookX, 0.8f);   // a growing yaw turns the view to the right (+x)
     EXPECT_EQ(scene.cameraX, 0.0f); // turning moves no eye
     EXPECT_EQ(scene.cameraZ, 5.0f);
     expectViewFollowsCamera();
@@ -177,10 +177,21 @@ TEST_F(InputTest, ReshapeKeepsTheViewAndGuardsAZeroHeight)
 TEST_F(InputTest, KeysWithoutACommandOnlyRedraw)
 {
     const unsigned char plain[] = {'a', ' ', 'B', '<', '>', 'q', 0, 255, '\r'};
-    const int specials[] = {GLUT_KEY_F2,       GLUT_KEY_F3,  GLUT_KEY_F4,       GLUT_KEY_F9,
-                            GLUT_KEY_F10,      GLUT_KEY_F12, GLUT_KEY_PAGE_UP,  GLUT_KEY_HOME,
-                            GLUT_KEY_END,      GLUT_KEY_INSERT, 112 /* Shift */, 114 /* Ctrl */,
-                            0,                 -1,           1000};
+    const int specials[] = {GLUT_KEY_F2,
+                            GLUT_KEY_F3,
+                            GLUT_KEY_F4,
+                            GLUT_KEY_F9,
+                            GLUT_KEY_F10,
+                            GLUT_KEY_F12,
+                            GLUT_KEY_PAGE_UP,
+                            GLUT_KEY_HOME,
+                            GLUT_KEY_END,
+                            GLUT_KEY_INSERT,
+                            112 /* Shift */,
+                            114 /* Ctrl */,
+                            0,
+                            -1,
+                            1000};
     scene.bodyBob = 0.02f;
     const SceneState before = scene;
     for (unsigned char k : plain)

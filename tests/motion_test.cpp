@@ -38,8 +38,7 @@ TEST_F(MotionTest, WalkCycleTakesSixStepsPerKeyframe)
                            : frameStep <= 17 ? 0.01 * (frameStep - 12)
                            : frameStep <= 23 ? 0.05 - 0.01 * (frameStep - 18)
                                              : 0.0;
-        ASSERT_NEAR(scene.bodyBob, bob, 1e-6)
-            << "step " << n;
+        ASSERT_NEAR(scene.bodyBob, bob, 1e-6) << "step " << n;
     }
     EXPECT_NEAR(scene.figureX, 2 * 1.08, 1e-5); // 0.03 a step along +x
     EXPECT_EQ(scene.figureZ, 1.5f);
@@ -167,7 +166,9 @@ TEST_F(MotionTest, TailSweepsAndTurnsPastFifteen)
     for (int n = 1; n <= 64; ++n) {
         onTailTimer(0);
         const int p = n % 32;
-        ASSERT_EQ(scene.tailAngle, p <= 8 ? 2 * p : p <= 24 ? 2 * (16 - p) : 2 * (p - 32))
+        ASSERT_EQ(scene.tailAngle, p <= 8    ? 2 * p
+                                   : p <= 24 ? 2 * (16 - p)
+                                             : 2 * (p - 32))
             << "tick " << n;
     }
 }
