@@ -24,10 +24,10 @@ struct Attachment {
 // Legs in drawing order: leg 1 comes last so that the head, drawn next, takes
 // the limb colour its last joint sphere leaves.
 constexpr Attachment kLegAttachments[] = {
-    {kHindLeftLeg, -0.34f, 0.08f, 0.15f},
-    {kFrontLeftLeg, 0.44f, -0.16f, 0.1f},
-    {kFrontRightLeg, 0.44f, -0.16f, -0.1f},
-    {kHindRightLeg, -0.34f, 0.08f, -0.15f},
+    {kHindRightLeg, -0.34f, 0.08f, 0.15f},
+    {kFrontRightLeg, 0.44f, -0.16f, 0.1f},
+    {kFrontLeftLeg, 0.44f, -0.16f, -0.1f},
+    {kHindLeftLeg, -0.34f, 0.08f, -0.15f},
 };
 constexpr float kHeadAttachment[3] = {0.5f, 0.16f, 0.0f};
 constexpr float kTailAttachment[3] = {-0.56f, 0.08f, 0.0f};

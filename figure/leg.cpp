@@ -106,7 +106,7 @@ void drawJoint()
 void drawLeg(int leg)
 {
     glPushMatrix();
-    if (leg == kHindLeftLeg || leg == kHindRightLeg)
+    if (leg == kHindRightLeg || leg == kHindLeftLeg)
         drawUpperLeg(leg);
     else
         drawLowerLeg(leg);

@@ -1,11 +1,12 @@
 // The figure's pieces, shared by the figure's own files (and its tests).
 #pragma once
 
-// Hind legs 0 and 1, front legs 2 and 3.
-constexpr int kHindLeftLeg = 0;
-constexpr int kHindRightLeg = 1;
-constexpr int kFrontLeftLeg = 2;
-constexpr int kFrontRightLeg = 3;
+// Hind legs 0 and 1, front legs 2 and 3; legs 0 and 2 stand on the +z side,
+// which is the figure's right, since it faces +x with +y up.
+constexpr int kHindRightLeg = 0;
+constexpr int kHindLeftLeg = 1;
+constexpr int kFrontRightLeg = 2;
+constexpr int kFrontLeftLeg = 3;
 
 // Colours every piece shares (RGB).
 constexpr float kJointColour[3] = {0.6f, 0.5f, 0.3f};

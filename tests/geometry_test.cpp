@@ -103,7 +103,7 @@ TEST_F(GeometryTest, BentFrontLegSwingsTowardsTheHead)
 {
     // Front leg 2 at walk keyframe 1, sub-step 0: joint 1 at 43, joint 2 at -81.
     scene.gaitFrame = 1;
-    const auto leg = feedbackVertices([] { drawLeg(kFrontLeftLeg); });
+    const auto leg = feedbackVertices([] { drawLeg(kFrontRightLeg); });
     const auto joints = select(leg, kJointColour, {0, 0, 0}, 0.0, 10.0);
     // The knee sphere sits 0.33 from the hip turned 43 degrees towards +x.
     const double a = 43.0 * M_PI / 180.0;
