@@ -1,9 +1,127 @@
 #!/usr/bin/env bash
 # Builds quadruped (installing what is missing) and runs it; arguments go to the program.
+# Without a reachable X display it plays a short scripted demo instead: the
+# program runs in a private Xvfb, real key presses (xdotool) walk, switch to the
+# run gait, turn and move the camera, and the screenshots and an animated GIF
+# of it go to build/demo/. Escape ends the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh build
 cmake -S . -B build
 cmake --build build -j"$(nproc)" --target quadruped
-exec build/quadruped "$@"
+
+# The display check needs xdpyinfo; with DISPLAY unset there is nothing to check.
+if [ -n "${DISPLAY:-}" ] && ! command -v xdpyinfo >/dev/null; then
+  scripts/install-deps.sh demo
+fi
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  exec build/quadruped "$@"
+fi
+
+echo "run.sh: no X display reachable (DISPLAY='${DISPLAY:-}'); playing a scripted demo in a private Xvfb instead, pictures go to build/demo/"
+scripts/install-deps.sh demo
+
+demo=$PWD/build/demo
+rm -rf "$demo"
+mkdir -p "$demo"
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A private Xvfb on the first free display from :80 up; sets DISPLAY.
+start_xvfb() {
+  local n
+  for n in $(seq 80 99); do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    rm -f "$work/displayfd"
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -displayfd 9 9>"$work/displayfd" \
+      >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+      if [ -s "$work/displayfd" ]; then
+        export DISPLAY=":$n"
+        return 0
+      fi
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=""
+  done
+  echo "run.sh: cannot start Xvfb on any display from :80 to :99" >&2
+  return 1
+}
+start_xvfb
+# Xvfb has no GPU: Mesa's software renderer draws.
+export LIBGL_ALWAYS_SOFTWARE=1
+
+build/quadruped "$@" &
+app_pid=$!
+win=$(timeout 20 xdotool search --sync --onlyvisible --pid "$app_pid" --name '^Trabalho de comput' 2>/dev/null |
+  head -n 1 || true)
+if [ -z "$win" ]; then
+  echo "run.sh: the program's window did not appear in the private Xvfb" >&2
+  exit 1
+fi
+xdotool windowfocus --sync "$win"
+
+# Every key press is kept as one frame of the GIF; a few are kept as PNGs too.
+frame=0
+grab() {
+  sleep 0.1 # lets the program draw the key's frame
+  xwd -id "$win" -silent >"$work/$(printf 'frame-%03d' "$frame").xwd"
+  frame=$((frame + 1))
+}
+press() { # key, times
+  local i
+  for ((i = 0; i < ${2:-1}; i++)); do
+    xdotool key --clearmodifiers "$1"
+    grab
+  done
+}
+shots=()
+shot() { # name
+  /usr/bin/convert "xwd:$work/$(printf 'frame-%03d' $((frame - 1))).xwd" "$demo/$1.png"
+  shots+=("$demo/$1.png")
+}
+
+grab
+shot 1-start
+press b 12     # two walk keyframes
+shot 2-walk
+press F1       # the run gait
+press b 10     # two run keyframes
+shot 3-run
+press comma 6  # turn 30 degrees counter-clockwise
+press b 5
+shot 4-turned
+press Right 10 # the camera turns towards the figure
+press Up 4     # and moves 2 units closer
+press Down 2   # and 1 back
+shot 5-camera
+
+xdotool key Escape
+status=0
+for _ in $(seq 50); do
+  kill -0 "$app_pid" 2>/dev/null || break
+  sleep 0.1
+done
+wait "$app_pid" || status=$?
+app_pid=""
+
+/usr/bin/convert -delay 12 -loop 0 "$work"/frame-*.xwd -layers Optimize "$demo/demo.gif"
+for f in "${shots[@]}" "$demo/demo.gif"; do
+  echo "$f"
+done
+if [ "$status" -ne 0 ]; then
+  echo "run.sh: the program ended with status $status" >&2
+  exit "$status"
+fi

@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# Regenerates the pictures in docs/ and the package icon from the program's own
+# drawing code, rendered by Mesa's software renderer in a private Xvfb:
+#   screenshot.png       the real program's window, captured just after it opens
+#   walk-filmstrip.png   the figure side-on at each walk keyframe (tools/render_frames)
+#   run-filmstrip.png    the same for the run gait
+#   gait.gif             a walk cycle, then F1 and a run cycle (tools/render_frames)
+#   joint-angles.png     every joint's angle per gait step (tools/pose_csv + gnuplot)
+# and the 128 x 128 icon cropped from the first walk keyframe.
+#
+# Usage: scripts/make-docs.sh [-B BUILD_DIR] [OUT_DIR [ICON]]
+#   Without -B it installs what is missing, builds build/ and uses it; with -B it
+#   uses that already built tree as it is. OUT_DIR defaults to docs/, ICON to
+#   packaging/quadruped.png.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+build=""
+if [ "${1:-}" = "-B" ]; then
+  [ $# -ge 2 ] || { echo "usage: $0 [-B BUILD_DIR] [OUT_DIR [ICON]]" >&2; exit 2; }
+  build=$(cd "$2" && pwd)
+  shift 2
+fi
+out=${1:-$root/docs}
+icon=${2:-$root/packaging/quadruped.png}
+mkdir -p "$out" "$(dirname "$icon")"
+out=$(cd "$out" && pwd)
+icon=$(cd "$(dirname "$icon")" && pwd)/$(basename "$icon")
+
+if [ -z "$build" ]; then
+  "$root/scripts/install-deps.sh" all
+  build=$root/build
+  cmake -S "$root" -B "$build"
+  cmake --build "$build" -j"$(nproc)" --target quadruped pose_csv render_frames
+fi
+for tool in quadruped tools/pose_csv tools/render_frames; do
+  [ -x "$build/$tool" ] || { echo "make-docs: $build/$tool is not built" >&2; exit 1; }
+done
+
+# Full paths: another 'convert' earlier in PATH must not stand in for ImageMagick's.
+convert=/usr/bin/convert
+montage=/usr/bin/montage
+font=DejaVu-Sans
+# Pictures without time stamps, so that a run that draws the same writes the same bytes.
+png_opts=(-strip -define png:exclude-chunks=date,time)
+
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A private Xvfb on the first free display from :80 up; sets DISPLAY.
+start_xvfb() {
+  local n
+  for n in $(seq 80 99); do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    rm -f "$work/displayfd"
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -displayfd 9 9>"$work/displayfd" \
+      >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+      if [ -s "$work/displayfd" ]; then
+        export DISPLAY=":$n"
+        return 0
+      fi
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=""
+  done
+  echo "make-docs: cannot start Xvfb on any display from :80 to :99" >&2
+  return 1
+}
+
+start_xvfb
+export LIBGL_ALWAYS_SOFTWARE=1
+
+# ---- the real program's first frame ----
+"$build/quadruped" &
+app_pid=$!
+win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Trabalho de comput' | head -n 1)
+[ -n "$win" ] || { echo "make-docs: the program's window did not appear" >&2; exit 1; }
+sleep 0.3
+xwd -id "$win" -silent | "$convert" xwd:- -alpha off "${png_opts[@]}" "$out/screenshot.png"
+xdotool windowfocus --sync "$win" key Escape
+status=0
+wait "$app_pid" || status=$?
+app_pid=""
+[ "$status" -eq 0 ] || { echo "make-docs: the program ended with status $status" >&2; exit 1; }
+
+# ---- keyframe filmstrips: one side-on frame per keyframe, labelled ----
+# Every keyframe of both gaits fits in this part of the 640 x 360 frame.
+tile=360x256+143+50
+filmstrip() { # gait, keyframe count, title
+  local gait=$1 count=$2 title=$3 k
+  mkdir -p "$work/$gait"
+  "$build/tools/render_frames" keyframes "$gait" "$work/$gait" >/dev/null
+  local tiles=()
+  for ((k = 0; k < count; k++)); do
+    "$convert" "$work/$gait/keyframe-$k.ppm" -crop "$tile" +repage "$work/$gait/tile-$k.png"
+    tiles+=(-label "keyframe $k" "$work/$gait/tile-$k.png")
+  done
+  "$montage" -font "$font" -pointsize 20 -background white -fill black \
+    "${tiles[@]}" -tile "${count}x1" -geometry +6+6 \
+    -title "$title" "${png_opts[@]}" "$out/$gait-filmstrip.png"
+}
+filmstrip walk 6 "Walk gait: keyframes 0-5 at sub-step 0, seen side-on"
+filmstrip run 4 "Run gait: keyframes 0-3 at sub-step 0, seen side-on"
+
+# ---- the icon: the figure at the first walk keyframe, cropped square ----
+"$convert" "$work/walk/keyframe-0.ppm" -crop 330x330+163+12 +repage -resize 128x128 \
+  "${png_opts[@]}" "$icon"
+
+# ---- animated walk cycle then run cycle ----
+mkdir -p "$work/cycle"
+"$build/tools/render_frames" cycle "$work/cycle" >/dev/null
+frames=("$work"/cycle/frame-*.ppm)
+# Frame 0 is the start, 1..36 the walk steps, 37..56 the run steps.
+"$convert" -loop 0 \
+  -delay 40 "${frames[0]}" \
+  -delay 8 "${frames[@]:1:35}" \
+  -delay 40 "${frames[36]}" \
+  -delay 6 "${frames[@]:37}" \
+  -crop 480x270+80+40 +repage -layers Optimize "$out/gait.gif"
+
+# ---- joint angles over one cycle of each gait ----
+"$build/tools/pose_csv" walk >"$work/walk.csv"
+"$build/tools/pose_csv" run >"$work/run.csv"
+gnuplot -e "walk='$work/walk.csv'; run='$work/run.csv'; out='$work/joint-angles.png'" \
+  "$root/scripts/plot-gait.gp"
+"$convert" "$work/joint-angles.png" "${png_opts[@]}" "$out/joint-angles.png"
+
+for f in screenshot.png walk-filmstrip.png run-filmstrip.png gait.gif joint-angles.png; do
+  echo "$out/$f"
+done
+echo "$icon"

@@ -1,0 +1,56 @@
+// Prints, as CSV, the angle every leg joint is drawn at on each gait step of one
+// whole cycle, read from the program's own pose sampler.
+//
+//   pose_csv walk    37 rows: steps 0..36 of the walk cycle (step 36 is step 0 again)
+//   pose_csv run     21 rows: steps 0..20 of the run cycle
+//
+// Columns: step, keyframe, substep, then one per joint that moves (the front
+// legs have no upper joint, so 14 in all).
+#include <cstdio>
+#include <cstring>
+
+#include "app/scene_state.h"
+#include "gait/gait.h"
+
+namespace {
+
+const char* const kLegNames[kLegCount] = {"hind right", "hind left", "front right", "front left"};
+const char* const kJointNames[kJointCount] = {"upper", "lower", "shin", "paw"};
+
+bool jointMoves(int leg, int joint)
+{
+    return leg < 2 || joint > 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2 || (std::strcmp(argv[1], "walk") != 0 && std::strcmp(argv[1], "run") != 0)) {
+        std::fprintf(stderr, "usage: %s walk|run\n", argv[0]);
+        return 2;
+    }
+    const bool walk = std::strcmp(argv[1], "walk") == 0;
+    const int cycleSteps = walk ? 36 : 20;
+
+    resetSceneState();
+    scene.walkGait = walk ? 1 : 0;
+
+    std::printf("step,keyframe,substep");
+    for (int leg = 0; leg < kLegCount; ++leg)
+        for (int joint = 0; joint < kJointCount; ++joint)
+            if (jointMoves(leg, joint))
+                std::printf(",%s %s", kLegNames[leg], kJointNames[joint]);
+    std::printf("\n");
+
+    for (int step = 0; step <= cycleSteps; ++step) {
+        std::printf("%d,%d,%d", step, scene.gaitFrame, scene.gaitSubstep);
+        for (int leg = 0; leg < kLegCount; ++leg)
+            for (int joint = 0; joint < kJointCount; ++joint)
+                if (jointMoves(leg, joint))
+                    std::printf(",%g", double(jointAngle(leg, joint)));
+        std::printf("\n");
+        gaitStep();
+    }
+    return 0;
+}
