@@ -26,46 +26,23 @@ demo=$PWD/build/demo
 rm -rf "$demo"
 mkdir -p "$demo"
 work=$(mktemp -d)
-xvfb_pid=""
+# shellcheck source=private-xvfb.sh
+. scripts/private-xvfb.sh
 app_pid=""
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  stop_private_xvfb
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-# A private Xvfb on the first free display from :80 up; sets DISPLAY.
-start_xvfb() {
-  local n
-  for n in $(seq 80 99); do
-    [ -e "/tmp/.X$n-lock" ] && continue
-    rm -f "$work/displayfd"
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -displayfd 9 9>"$work/displayfd" \
-      >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 100); do
-      if [ -s "$work/displayfd" ]; then
-        export DISPLAY=":$n"
-        return 0
-      fi
-      kill -0 "$xvfb_pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=""
-  done
-  echo "run.sh: cannot start Xvfb on any display from :80 to :99" >&2
-  return 1
-}
-start_xvfb
+start_private_xvfb
 # Xvfb has no GPU: Mesa's software renderer draws.
 export LIBGL_ALWAYS_SOFTWARE=1
 
 build/quadruped "$@" &
 app_pid=$!
-win=$(timeout 20 xdotool search --sync --onlyvisible --pid "$app_pid" --name '^Trabalho de comput' 2>/dev/null |
+win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Trabalho de comput' 2>/dev/null |
   head -n 1 || true)
 if [ -z "$win" ]; then
   echo "run.sh: the program's window did not appear in the private Xvfb" >&2
