@@ -44,20 +44,9 @@ font=DejaVu-Sans
 # Pictures without time stamps, so that a run that draws the same writes the same bytes.
 png_opts=(-strip -define png:exclude-chunks=date,time)
 
-work=$(mktemp -d)
 # shellcheck source=private-xvfb.sh
 . "$root/scripts/private-xvfb.sh"
-app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  stop_private_xvfb
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-
 start_private_xvfb
-export LIBGL_ALWAYS_SOFTWARE=1
 
 # ---- the real program's first frame ----
 "$build/quadruped" &

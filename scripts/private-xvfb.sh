@@ -1,9 +1,24 @@
-# Sourced by scripts that need an X server of their own: start_private_xvfb
-# starts Xvfb on the first free display from :80 up, exports DISPLAY and
-# records its pid in xvfb_pid; stop_private_xvfb ends it. Needs $work, a
-# scratch folder of the caller's.
+# Sourced by scripts that run the program on an X server of their own. It
+# makes the scratch folder $work and a cleanup on exit that ends the program
+# (pid in $app_pid, set by the caller), the Xvfb and the folder.
+# start_private_xvfb starts Xvfb on the first free display from :80 up and
+# points DISPLAY and Mesa's software renderer at it.
 
+work=$(mktemp -d)
 xvfb_pid=""
+app_pid=""
+
+stop_private_xvfb() {
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  xvfb_pid=""
+}
+
+cleanup_private_display() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  stop_private_xvfb
+  rm -rf "$work"
+}
+trap cleanup_private_display EXIT
 
 start_private_xvfb() {
   local n
@@ -16,6 +31,8 @@ start_private_xvfb() {
     for _ in $(seq 100); do
       if [ -s "$work/displayfd" ]; then
         export DISPLAY=":$n"
+        # Xvfb has no GPU: Mesa's software renderer draws.
+        export LIBGL_ALWAYS_SOFTWARE=1
         return 0
       fi
       kill -0 "$xvfb_pid" 2>/dev/null || break
@@ -27,9 +44,4 @@ start_private_xvfb() {
   done
   echo "$(basename "$0"): cannot start Xvfb on any display from :80 to :99" >&2
   return 1
-}
-
-stop_private_xvfb() {
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  xvfb_pid=""
 }

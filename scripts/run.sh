@@ -25,20 +25,9 @@ scripts/install-deps.sh demo
 demo=$PWD/build/demo
 rm -rf "$demo"
 mkdir -p "$demo"
-work=$(mktemp -d)
 # shellcheck source=private-xvfb.sh
 . scripts/private-xvfb.sh
-app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  stop_private_xvfb
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
 start_private_xvfb
-# Xvfb has no GPU: Mesa's software renderer draws.
-export LIBGL_ALWAYS_SOFTWARE=1
 
 build/quadruped "$@" &
 app_pid=$!
