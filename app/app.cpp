@@ -1,6 +1,6 @@
 #include "app/app.h"
 
-#include <GL/freeglut.h>
+#include "app/toolkit.h"
 
 #include <cfenv>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // quadruped: a four-legged figure that walks and runs among trees.
-#include <GL/freeglut.h>
+#include "app/toolkit.h"
 
 #include "app/app.h"
 #include "gait/gait.h"

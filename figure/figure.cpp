@@ -1,4 +1,4 @@
-#include <GL/freeglut.h>
+#include "app/toolkit.h"
 
 #include "app/scene_state.h"
 #include "figure/figure.h"

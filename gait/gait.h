@@ -11,6 +11,10 @@ float jointAngle(int leg, int joint);
 // One gait step: head bob, sub-step or keyframe, body bob, forward motion.
 void gaitStep();
 
+// Walk to run or back: the body bob drops to 0 and the cycle goes on where it
+// stands, but a walk keyframe past the run cycle's last starts it at 0.
+void switchGait();
+
 // One wag of the tail, by 1 degree (walk) or 2 (run), turning past +-15.
 void tailTick();
 

@@ -21,11 +21,15 @@ constexpr double kBodyBobStep = 0.01;
 constexpr double kRadiansPerDegree = 0.017453292519943295;
 
 // Swings the head angle; the limits are tested before the step, so the angle
-// first steps past a limit and turns on the next step.
+// first steps past a limit and turns on the next step. A head out of range
+// turns towards the range rather than flipping its direction: after a gait
+// switch it may lie past the new gait's limit while still going down.
 void stepHeadBob(const GaitConstants& gait)
 {
-    if (scene.headAngle > gait.headLimit || !(scene.headAngle >= 0.0f))
-        scene.headRising = !scene.headRising;
+    if (scene.headAngle > gait.headLimit)
+        scene.headRising = 0;
+    else if (!(scene.headAngle >= 0.0f))
+        scene.headRising = 1;
     const double step = scene.headRising ? gait.headStep : -gait.headStep;
     scene.headAngle = static_cast<float>(scene.headAngle + step);
 }
@@ -59,6 +63,15 @@ void stepForward(const GaitConstants& gait)
 }
 
 } // namespace
+
+void switchGait()
+{
+    scene.bodyBob = 0.0f;
+    scene.walkGait = !scene.walkGait;
+    // The run cycle is shorter: a walk keyframe past its end starts it afresh.
+    if (!scene.walkGait && scene.gaitFrame > kRun.lastKeyframe)
+        scene.gaitFrame = 0;
+}
 
 void gaitStep()
 {

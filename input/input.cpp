@@ -1,6 +1,6 @@
 #include "input/input.h"
 
-#include <GL/freeglut.h>
+#include "app/toolkit.h"
 
 #include <cstdlib>
 
@@ -35,10 +35,7 @@ void onKey(unsigned char key, int /*x*/, int /*y*/)
 void onSpecialKey(int key, int /*x*/, int /*y*/)
 {
     switch (key) {
-    case GLUT_KEY_F1:
-        scene.bodyBob = 0.0f;
-        scene.walkGait = !scene.walkGait;
-        break;
+    case GLUT_KEY_F1: switchGait(); break;
     case GLUT_KEY_F5: glutFullScreen(); break;
     case GLUT_KEY_F6: glutReshapeWindow(kStartWidth, kStartHeight); break;
     case GLUT_KEY_F7: scene.lightingEnabled = !scene.lightingEnabled; break;

@@ -204,10 +204,12 @@ std::string brokenInvariants(int swapsDrawn)
             bad << " flag " << f.name << " = " << f.value << ";";
 
     // The gait's counters stay inside their cycles, the wags inside their swing.
-    if (scene.gaitFrame < 0 || scene.gaitFrame > 5)
-        bad << " gaitFrame " << scene.gaitFrame << ";";
+    if (scene.gaitFrame < 0 || scene.gaitFrame > (scene.walkGait ? 5 : 3))
+        bad << " gaitFrame " << scene.gaitFrame << " outside the gait's cycle;";
     if (scene.gaitSubstep < 0 || scene.gaitSubstep > 12)
         bad << " gaitSubstep " << scene.gaitSubstep << ";";
+    if (!(scene.headAngle >= -3.0f && scene.headAngle <= 21.0f))
+        bad << " headAngle " << scene.headAngle << ";";
     if (scene.tailAngle < -17 || scene.tailAngle > 17)
         bad << " tailAngle " << scene.tailAngle << ";";
 

@@ -114,21 +114,43 @@ TEST_F(MotionTest, GaitSwitchContinuesTheCycleWhereItStands)
     EXPECT_EQ(scene.gaitFrame, 3);
 }
 
-TEST_F(MotionTest, LateSwitchToRunWrapsToTheFirstKeyframe)
+TEST_F(MotionTest, LateSwitchToRunStartsTheRunCycle)
 {
-    pressB(30); // walk keyframe 5, sub-step 0
+    pressB(32); // walk keyframe 5, sub-step 4
     ASSERT_EQ(scene.gaitFrame, 5);
     switchGait();
-    for (int sub = 3; sub <= 12; sub += 3) {
-        pressB();
-        EXPECT_EQ(scene.gaitFrame, 5);
-        EXPECT_EQ(scene.gaitSubstep, sub);
-        EXPECT_EQ(scene.bodyBob, 0.0f); // keyframes 4 and 5 leave the body alone
-        EXPECT_EQ(jointAngle(0, 1), 0.0f);
-    }
+    EXPECT_EQ(scene.gaitFrame, 0);
+    EXPECT_EQ(scene.gaitSubstep, 4);
+    // The legs blend from the run's first stored keyframe, never from empty slots.
+    EXPECT_FLOAT_EQ(jointAngle(0, 1), -25.0f + (-35.0f + 25.0f) * 0.4f);
     pressB();
     EXPECT_EQ(scene.gaitFrame, 0);
-    EXPECT_EQ(scene.gaitSubstep, 0);
+    EXPECT_EQ(scene.gaitSubstep, 7);
+
+    switchGait(); // back to the walk: every run keyframe exists there
+    pressB(3);    // sub-steps 9, 11, then the next keyframe
+    EXPECT_EQ(scene.gaitFrame, 1);
+    switchGait();
+    EXPECT_EQ(scene.gaitFrame, 1);
+}
+
+TEST_F(MotionTest, HeadStaysInRangeThroughAlternatingGaitSwitches)
+{
+    pressB(7);
+    for (int pair = 0; pair < 5000; ++pair) {
+        switchGait();
+        pressB();
+        ASSERT_GE(scene.headAngle, -3.0f) << "pair " << pair;
+        ASSERT_LE(scene.headAngle, 21.0f) << "pair " << pair;
+    }
+    // Left past the run's limit by the walk, the head comes back down.
+    scene.walkGait = 1;
+    scene.headAngle = 19.5f;
+    scene.headRising = 1;
+    switchGait();
+    pressB();
+    EXPECT_EQ(scene.headAngle, 16.5f);
+    EXPECT_EQ(scene.headRising, 0);
 }
 
 TEST_F(MotionTest, StepsMoveTheFigureAlongItsHeadingWhileMotionIsOn)
