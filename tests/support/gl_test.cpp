@@ -33,11 +33,15 @@ constexpr double kFeedbackHalfSize = 5.0; // the ortho box is +-5 on every axis
 
 } // namespace
 
+std::function<void()> beforeSwap;
+
 extern "C" {
 void __real_glutSwapBuffers();
 void __wrap_glutSwapBuffers()
 {
     ++swaps;
+    if (beforeSwap)
+        beforeSwap();
     __real_glutSwapBuffers();
 }
 void __real_glutPostRedisplay();

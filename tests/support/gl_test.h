@@ -14,6 +14,8 @@
 // (the real toolkit calls are wrapped at link time to count them).
 int swapCount();
 int redisplayRequestCount();
+// Runs just before each of the program's buffer swaps, while the frame is in the back buffer.
+extern std::function<void()> beforeSwap;
 
 struct Vec3 {
     double x, y, z;
