@@ -3,6 +3,7 @@
 #include "app/scene_state.h"
 #include "figure/figure.h"
 #include "figure/parts.h"
+#include "gait/gait.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ constexpr float kTailAttachment[3] = {-0.56f, 0.08f, 0.0f};
 
 void drawBody()
 {
-    if (!scene.walkGait)
+    if (currentGait().bodyBobShown)
         glTranslatef(0.0f, scene.bodyBob, 0.0f); // left in place: moves the whole figure
 
     glPushMatrix();

@@ -106,7 +106,7 @@ void drawJoint()
 void drawLeg(int leg)
 {
     glPushMatrix();
-    if (leg == kHindRightLeg || leg == kHindLeftLeg)
+    if (isHindLeg(leg))
         drawUpperLeg(leg);
     else
         drawLowerLeg(leg);

@@ -1,4 +1,5 @@
-// The figure's pieces, shared by the figure's own files (and its tests).
+// The figure's legs and pieces: the leg numbering that the gait tables and the
+// pose sampler share with the drawing code, and the figure's own routines.
 #pragma once
 
 // Hind legs 0 and 1, front legs 2 and 3; legs 0 and 2 stand on the +z side,
@@ -7,6 +8,24 @@ constexpr int kHindRightLeg = 0;
 constexpr int kHindLeftLeg = 1;
 constexpr int kFrontRightLeg = 2;
 constexpr int kFrontLeftLeg = 3;
+
+// Hind legs start their chain at the upper segment; front legs have none.
+constexpr bool isHindLeg(int leg)
+{
+    return leg == kHindRightLeg || leg == kHindLeftLeg;
+}
+
+// The other leg of a leg's pair, on the other side; -1 for no leg.
+constexpr int partnerLeg(int leg)
+{
+    switch (leg) {
+    case kHindRightLeg: return kHindLeftLeg;
+    case kHindLeftLeg: return kHindRightLeg;
+    case kFrontRightLeg: return kFrontLeftLeg;
+    case kFrontLeftLeg: return kFrontRightLeg;
+    default: return -1;
+    }
+}
 
 // Colours every piece shares (RGB).
 constexpr float kJointColour[3] = {0.6f, 0.5f, 0.3f};

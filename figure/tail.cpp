@@ -2,6 +2,7 @@
 
 #include "app/scene_state.h"
 #include "figure/parts.h"
+#include "gait/gait.h"
 
 namespace {
 
@@ -10,7 +11,16 @@ constexpr int kSphereStacks = 8;
 constexpr int kSegmentSlices = 15;
 constexpr int kSegmentStacks = 2;
 
-constexpr float kRunLift = 5.0f; // degrees the run gait carries the tail higher
+// The tail's bend in degrees: turned about y to point away from the head,
+// drooping about x at the root and bending further down at the second joint,
+// where the gait's lift counts half. The swing turns each segment further to
+// the same side: once at the root, twice and three times at the next joints.
+constexpr float kBackwards = 90.0f;
+constexpr float kRootDroop = 45.0f;
+constexpr double kSecondBend = 24.0;
+constexpr double kSecondLiftShare = 0.5;
+constexpr int kSecondSwing = 2;
+constexpr int kThirdSwing = 3;
 
 // Root to tip: length, radius at the far end, radius at the joint end.
 constexpr double kLength1 = 0.2, kFar1 = 0.02, kNear1 = 0.03;
@@ -41,23 +51,24 @@ void drawTailSegment(double length, double farRadius, double nearRadius)
 // y axis, further at each joint; the lift raises segments 1 and 2 about x.
 void drawTail()
 {
-    const int swing = scene.walkGait ? scene.tailAngle : scene.tailAngle / 2;
-    const float lift = scene.walkGait ? 0.0f : kRunLift;
+    const Gait& gait = currentGait();
+    const int swing = scene.tailAngle / gait.tailSwingDivisor;
+    const float lift = gait.tailLift;
 
     drawTailJoint(kRootJointRadius);
     glColor3fv(kLimbColour);
-    glRotatef(static_cast<float>(90 - swing), 0.0f, 1.0f, 0.0f);
-    glRotatef(lift - 45.0f, 1.0f, 0.0f, 0.0f);
+    glRotatef(static_cast<float>(kBackwards - swing), 0.0f, 1.0f, 0.0f);
+    glRotatef(lift - kRootDroop, 1.0f, 0.0f, 0.0f);
     drawTailSegment(kLength1, kFar1, kNear1);
 
     drawTailJoint(kSecondJointRadius);
     glColor3fv(kLimbColour);
-    glRotatef(static_cast<float>(-(swing * 2)), 0.0f, 1.0f, 0.0f);
-    glRotatef(static_cast<float>(lift * 0.5 - 24), 1.0f, 0.0f, 0.0f);
+    glRotatef(static_cast<float>(-(swing * kSecondSwing)), 0.0f, 1.0f, 0.0f);
+    glRotatef(static_cast<float>(lift * kSecondLiftShare - kSecondBend), 1.0f, 0.0f, 0.0f);
     drawTailSegment(kLength2, kFar2, kNear2);
 
     drawTailJoint(kThirdJointRadius);
-    glRotatef(static_cast<float>(-(swing * 3)), 0.0f, 1.0f, 0.0f);
+    glRotatef(static_cast<float>(-(swing * kThirdSwing)), 0.0f, 1.0f, 0.0f);
     glColor3fv(kLimbColour);
     drawTailSegment(kLength3, kFar3, kNear3);
 }

@@ -5,17 +5,6 @@
 
 namespace {
 
-// The constants that set the two gaits apart.
-struct GaitConstants {
-    double headLimit;   // head bob turns after stepping past this (degrees)
-    double headStep;    // degrees per step
-    int substepStep;    // tenths per step
-    int lastKeyframe;   // the cycle wraps after this one
-    double forwardStep; // scene units per step along the heading
-};
-constexpr GaitConstants kWalk = {20.0, 1.5, 2, 5, 0.03};
-constexpr GaitConstants kRun = {15.0, 3.0, 3, 3, 0.12};
-
 constexpr int kLastSubstep = 9; // a sub-step above this ends the keyframe
 constexpr double kBodyBobStep = 0.01;
 constexpr double kRadiansPerDegree = 0.017453292519943295;
@@ -24,7 +13,7 @@ constexpr double kRadiansPerDegree = 0.017453292519943295;
 // first steps past a limit and turns on the next step. A head out of range
 // turns towards the range rather than flipping its direction: after a gait
 // switch it may lie past the new gait's limit while still going down.
-void stepHeadBob(const GaitConstants& gait)
+void stepHeadBob(const Gait& gait)
 {
     if (scene.headAngle > gait.headLimit)
         scene.headRising = 0;
@@ -36,14 +25,14 @@ void stepHeadBob(const GaitConstants& gait)
 
 // Advances the sub-step, or the keyframe once the sub-step has passed 9; the
 // body rises in keyframes 0 and 2 and sinks in 1 and 3 while the sub-step grows.
-void stepPose(const GaitConstants& gait)
+void stepPose(const Gait& gait)
 {
     if (scene.gaitSubstep > kLastSubstep) {
         scene.gaitSubstep = 0;
-        scene.gaitFrame = scene.gaitFrame < gait.lastKeyframe ? scene.gaitFrame + 1 : 0;
+        scene.gaitFrame = scene.gaitFrame < gait.cycleKeyframes - 1 ? scene.gaitFrame + 1 : 0;
         return;
     }
-    scene.gaitSubstep += gait.substepStep;
+    scene.gaitSubstep += gait.substepIncrement;
     switch (scene.gaitFrame) {
     case 0:
     case 2: scene.bodyBob = static_cast<float>(scene.bodyBob + kBodyBobStep); break;
@@ -54,7 +43,7 @@ void stepPose(const GaitConstants& gait)
 }
 
 // Moves the figure one step the way its head points (heading 0 is +x).
-void stepForward(const GaitConstants& gait)
+void stepForward(const Gait& gait)
 {
     const float speed = static_cast<float>(gait.forwardStep);
     const float angle = static_cast<float>(scene.heading * kRadiansPerDegree);
@@ -69,13 +58,13 @@ void switchGait()
     scene.bodyBob = 0.0f;
     scene.walkGait = !scene.walkGait;
     // The run cycle is shorter: a walk keyframe past its end starts it afresh.
-    if (!scene.walkGait && scene.gaitFrame > kRun.lastKeyframe)
+    if (scene.gaitFrame >= currentGait().cycleKeyframes)
         scene.gaitFrame = 0;
 }
 
 void gaitStep()
 {
-    const GaitConstants& gait = scene.walkGait ? kWalk : kRun;
+    const Gait& gait = currentGait();
     stepHeadBob(gait);
     stepPose(gait);
     if (scene.advanceOnStep)

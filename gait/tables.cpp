@@ -1,6 +1,7 @@
 #include <cstddef>
 
 #include "app/scene_state.h"
+#include "figure/parts.h"
 #include "gait/gait.h"
 
 namespace {
@@ -51,8 +52,7 @@ template <std::size_t N> void fill(PoseTable& table, const LegPose (&rows)[N])
 {
     for (const LegPose& row : rows) {
         float* joints = table[row.keyframe][row.leg];
-        const bool hindLeg = row.leg < 2;
-        if (hindLeg)
+        if (isHindLeg(row.leg))
             joints[0] = row.upper;
         joints[1] = row.lower;
         joints[2] = row.shin;

@@ -13,7 +13,7 @@ constexpr unsigned kTickMs = 50;
 
 void tailTick()
 {
-    const int step = scene.walkGait ? 1 : 2;
+    const int step = currentGait().tailStep;
     if (scene.tailAngle > kTailLimit) {
         scene.tailSwingUp = 0;
         scene.tailAngle -= step;

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "app/scene_state.h"
+#include "figure/parts.h"
 #include "gait/gait.h"
 
 namespace {
@@ -19,7 +20,7 @@ const char* const kJointNames[kJointCount] = {"upper", "lower", "shin", "paw"};
 
 bool jointMoves(int leg, int joint)
 {
-    return leg < 2 || joint > 0;
+    return isHindLeg(leg) || joint > 0;
 }
 
 } // namespace
@@ -31,8 +32,6 @@ int main(int argc, char** argv)
         return 2;
     }
     const bool walk = std::strcmp(argv[1], "walk") == 0;
-    const int cycleSteps = walk ? 36 : 20;
-
     resetSceneState();
     scene.walkGait = walk ? 1 : 0;
 
@@ -43,13 +42,16 @@ int main(int argc, char** argv)
                 std::printf(",%s %s", kLegNames[leg], kJointNames[joint]);
     std::printf("\n");
 
-    for (int step = 0; step <= cycleSteps; ++step) {
+    // One whole cycle, ending on the row where the gait is back at its start.
+    for (int step = 0;; ++step) {
         std::printf("%d,%d,%d", step, scene.gaitFrame, scene.gaitSubstep);
         for (int leg = 0; leg < kLegCount; ++leg)
             for (int joint = 0; joint < kJointCount; ++joint)
                 if (jointMoves(leg, joint))
                     std::printf(",%g", double(jointAngle(leg, joint)));
         std::printf("\n");
+        if (step > 0 && scene.gaitFrame == 0 && scene.gaitSubstep == 0)
+            break;
         gaitStep();
     }
     return 0;
