@@ -107,135 +107,47 @@ void replay(const std::vector<ffp::Vertex>& triangles)
 
 // The entry points the program calls, seen by Mesa and by the pipeline alike.
 // The toolkit's and GLU's shapes are drawn by our generators, so both see them.
+#define FORWARD(name, params, args, feed)                                                          \
+    extern "C" void name params                                                                    \
+    {                                                                                              \
+        REAL(name);                                                                                \
+        real_##name args;                                                                          \
+        feed;                                                                                      \
+    }
+FORWARD(glMatrixMode, (GLenum m), (m),
+        pipeline.selectStack(m == GL_PROJECTION ? ffp::Stack::Projection : ffp::Stack::Modelview))
+FORWARD(glLoadIdentity, (), (), pipeline.loadIdentity())
+FORWARD(glPushMatrix, (), (), pipeline.push())
+FORWARD(glPopMatrix, (), (), pipeline.pop())
+FORWARD(glTranslatef, (GLfloat x, GLfloat y, GLfloat z), (x, y, z), pipeline.translate(x, y, z))
+FORWARD(glRotatef, (GLfloat a, GLfloat x, GLfloat y, GLfloat z), (a, x, y, z),
+        pipeline.rotate(a, x, y, z))
+FORWARD(glScalef, (GLfloat x, GLfloat y, GLfloat z), (x, y, z), pipeline.scale(x, y, z))
+FORWARD(gluPerspective, (GLdouble f, GLdouble a, GLdouble n, GLdouble z), (f, a, n, z),
+        pipeline.perspective(f, a, n, z))
+FORWARD(gluLookAt,
+        (GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, GLdouble cz, GLdouble ux,
+         GLdouble uy, GLdouble uz),
+        (ex, ey, ez, cx, cy, cz, ux, uy, uz), pipeline.lookAt(ex, ey, ez, cx, cy, cz, ux, uy, uz))
+FORWARD(glEnable, (GLenum cap), (cap), toggle(cap, true))
+FORWARD(glDisable, (GLenum cap), (cap), toggle(cap, false))
+FORWARD(glColor3f, (GLfloat r, GLfloat g, GLfloat b), (r, g, b), pipeline.colour(r, g, b, 1.0f))
+FORWARD(glColor3fv, (const GLfloat* c), (c), pipeline.colour(c[0], c[1], c[2], 1.0f))
+FORWARD(glNormal3f, (GLfloat x, GLfloat y, GLfloat z), (x, y, z), pipeline.normal(x, y, z))
+FORWARD(glBegin, (GLenum mode), (mode), pipeline.begin(primitiveOf(mode)))
+FORWARD(glEnd, (), (), pipeline.end())
+FORWARD(glVertex3f, (GLfloat x, GLfloat y, GLfloat z), (x, y, z), pipeline.vertex(x, y, z))
+FORWARD(glLightfv, (GLenum light, GLenum name, const GLfloat* v), (light, name, v),
+        name == GL_AMBIENT    ? pipeline.lightAmbient(vec4(v))
+        : name == GL_DIFFUSE  ? pipeline.lightDiffuse(vec4(v))
+        : name == GL_SPECULAR ? pipeline.lightSpecular(vec4(v))
+                              : pipeline.lightPosition(vec4(v)))
+FORWARD(glMaterialfv, (GLenum face, GLenum name, const GLfloat* v), (face, name, v),
+        pipeline.materialSpecular(vec4(v)))
+FORWARD(glMateriali, (GLenum face, GLenum name, GLint v), (face, name, v),
+        pipeline.materialShininess(static_cast<float>(v)))
+
 extern "C" {
-void glMatrixMode(GLenum mode)
-{
-    REAL(glMatrixMode);
-    real_glMatrixMode(mode);
-    pipeline.selectStack(mode == GL_PROJECTION ? ffp::Stack::Projection : ffp::Stack::Modelview);
-}
-void glLoadIdentity()
-{
-    REAL(glLoadIdentity);
-    real_glLoadIdentity();
-    pipeline.loadIdentity();
-}
-void glPushMatrix()
-{
-    REAL(glPushMatrix);
-    real_glPushMatrix();
-    pipeline.push();
-}
-void glPopMatrix()
-{
-    REAL(glPopMatrix);
-    real_glPopMatrix();
-    pipeline.pop();
-}
-void glTranslatef(GLfloat x, GLfloat y, GLfloat z)
-{
-    REAL(glTranslatef);
-    real_glTranslatef(x, y, z);
-    pipeline.translate(x, y, z);
-}
-void glRotatef(GLfloat a, GLfloat x, GLfloat y, GLfloat z)
-{
-    REAL(glRotatef);
-    real_glRotatef(a, x, y, z);
-    pipeline.rotate(a, x, y, z);
-}
-void glScalef(GLfloat x, GLfloat y, GLfloat z)
-{
-    REAL(glScalef);
-    real_glScalef(x, y, z);
-    pipeline.scale(x, y, z);
-}
-void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar)
-{
-    REAL(gluPerspective);
-    real_gluPerspective(fovy, aspect, zNear, zFar);
-    pipeline.perspective(fovy, aspect, zNear, zFar);
-}
-void gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, GLdouble cz,
-               GLdouble ux, GLdouble uy, GLdouble uz)
-{
-    REAL(gluLookAt);
-    real_gluLookAt(ex, ey, ez, cx, cy, cz, ux, uy, uz);
-    pipeline.lookAt(ex, ey, ez, cx, cy, cz, ux, uy, uz);
-}
-void glEnable(GLenum cap)
-{
-    REAL(glEnable);
-    real_glEnable(cap);
-    toggle(cap, true);
-}
-void glDisable(GLenum cap)
-{
-    REAL(glDisable);
-    real_glDisable(cap);
-    toggle(cap, false);
-}
-void glColor3f(GLfloat r, GLfloat g, GLfloat b)
-{
-    REAL(glColor3f);
-    real_glColor3f(r, g, b);
-    pipeline.colour(r, g, b, 1.0f);
-}
-void glColor3fv(const GLfloat* c)
-{
-    glColor3f(c[0], c[1], c[2]);
-}
-void glNormal3f(GLfloat x, GLfloat y, GLfloat z)
-{
-    REAL(glNormal3f);
-    real_glNormal3f(x, y, z);
-    pipeline.normal(x, y, z);
-}
-void glBegin(GLenum mode)
-{
-    REAL(glBegin);
-    real_glBegin(mode);
-    pipeline.begin(primitiveOf(mode));
-}
-void glEnd()
-{
-    REAL(glEnd);
-    real_glEnd();
-    pipeline.end();
-}
-void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
-{
-    REAL(glVertex3f);
-    real_glVertex3f(x, y, z);
-    pipeline.vertex(x, y, z);
-}
-void glLightfv(GLenum light, GLenum name, const GLfloat* v)
-{
-    REAL(glLightfv);
-    real_glLightfv(light, name, v);
-    if (name == GL_AMBIENT)
-        pipeline.lightAmbient(vec4(v));
-    else if (name == GL_DIFFUSE)
-        pipeline.lightDiffuse(vec4(v));
-    else if (name == GL_SPECULAR)
-        pipeline.lightSpecular(vec4(v));
-    else if (name == GL_POSITION)
-        pipeline.lightPosition(vec4(v));
-}
-void glMaterialfv(GLenum face, GLenum name, const GLfloat* v)
-{
-    REAL(glMaterialfv);
-    real_glMaterialfv(face, name, v);
-    if (name == GL_SPECULAR)
-        pipeline.materialSpecular(vec4(v));
-}
-void glMateriali(GLenum face, GLenum name, GLint v)
-{
-    REAL(glMateriali);
-    real_glMateriali(face, name, v);
-    if (name == GL_SHININESS)
-        pipeline.materialShininess(static_cast<float>(v));
-}
 void gluCylinder(GLUquadric*, GLdouble base, GLdouble top, GLdouble height, GLint slices,
                  GLint stacks)
 {
