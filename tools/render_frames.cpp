@@ -10,12 +10,25 @@
 //       cycle, F1, and one after each of the 20 steps of a run cycle. The tail
 //       wags two timer ticks per step and the camera keeps level with the
 //       figure. Files DIR/frame-NNN.ppm.
+//   render_frames state OUT.ppm [NAME=VALUE ...]
+//       one frame of the scene state given field by field, with the names the
+//       browser page's quadrupedState() uses (gait=walk|run, keyframe, substep,
+//       headAngle, headRising, bodyBob, tailAngle, tailSwingUp, figureX,
+//       figureZ, heading, advance, lighting, trees, cameraX, cameraZ,
+//       cameraYaw); fields not given keep their start values. The browser
+//       test holds the page's frames against these.
+//   render_frames time COUNT [NAME=VALUE ...]
+//       draws COUNT frames of that state, reads one pixel back so that all of
+//       them are finished, and prints the wall time per frame (median of 5
+//       runs after 20 frames of warm-up), as the browser's frame is timed.
 //
 // Every state change goes through the program's handlers (onKey, onSpecialKey)
 // or its state operations (tailTick, orientCamera); every picture is what
 // renderFrame leaves in the back buffer just before its buffer swap.
 #include <GL/freeglut.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -132,9 +145,102 @@ void cycle(const std::string& dir)
     }
 }
 
+// Parses the whole of text as a number of type T; false when anything is left over.
+bool parseNumber(const char* text, float& out)
+{
+    char* end = nullptr;
+    out = std::strtof(text, &end);
+    return end != text && *end == '\0';
+}
+
+bool parseNumber(const char* text, int& out)
+{
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    out = static_cast<int>(value);
+    return end != text && *end == '\0' && value == out;
+}
+
+// Sets the scene field that NAME=VALUE names; false for an unknown name or a bad value.
+bool setField(const char* assignment)
+{
+    const char* equals = std::strchr(assignment, '=');
+    if (equals == nullptr)
+        return false;
+    const std::string name(assignment, equals);
+    const char* value = equals + 1;
+    if (name == "gait") {
+        if (std::strcmp(value, "walk") != 0 && std::strcmp(value, "run") != 0)
+            return false;
+        scene.walkGait = std::strcmp(value, "walk") == 0;
+        return true;
+    }
+    static const struct {
+        const char* name;
+        int* integer;
+        float* real;
+    } fields[] = {
+        {"keyframe", &scene.gaitFrame, nullptr},      {"substep", &scene.gaitSubstep, nullptr},
+        {"headAngle", nullptr, &scene.headAngle},     {"headRising", &scene.headRising, nullptr},
+        {"bodyBob", nullptr, &scene.bodyBob},         {"tailAngle", &scene.tailAngle, nullptr},
+        {"tailSwingUp", &scene.tailSwingUp, nullptr}, {"figureX", nullptr, &scene.figureX},
+        {"figureZ", nullptr, &scene.figureZ},         {"heading", nullptr, &scene.heading},
+        {"advance", &scene.advanceOnStep, nullptr},   {"lighting", &scene.lightingEnabled, nullptr},
+        {"trees", &scene.treesVisible, nullptr},      {"cameraX", nullptr, &scene.cameraX},
+        {"cameraZ", nullptr, &scene.cameraZ},         {"cameraYaw", nullptr, &scene.cameraAngle},
+    };
+    for (const auto& field : fields) {
+        if (name == field.name)
+            return field.integer != nullptr ? parseNumber(value, *field.integer)
+                                            : parseNumber(value, *field.real);
+    }
+    return false;
+}
+
+// Sets every field given and reloads the view for the camera it describes.
+bool setState(int count, char** assignments)
+{
+    for (int i = 0; i < count; ++i) {
+        if (!setField(assignments[i])) {
+            std::fprintf(stderr, "render_frames: not a scene field: %s\n", assignments[i]);
+            return false;
+        }
+    }
+    orientCamera(scene.cameraAngle);
+    return true;
+}
+
+// Wall time of one frame: count frames and a one-pixel read-back that waits
+// for them all, the median of five runs.
+void timeFrames(int count)
+{
+    unsigned char pixel[4];
+    const auto finish = [&] { glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel); };
+    for (int i = 0; i < 20; ++i)
+        renderFrame();
+    finish();
+    std::vector<double> perFrame;
+    for (int run = 0; run < 5; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < count; ++i)
+            renderFrame();
+        finish();
+        const std::chrono::duration<double, std::milli> spent =
+            std::chrono::steady_clock::now() - start;
+        perFrame.push_back(spent.count() / count);
+    }
+    std::sort(perFrame.begin(), perFrame.end());
+    std::printf("%d frames of %d x %d: %.3f ms per frame (median of 5; runs %.3f to %.3f)\n", count,
+                kWidth, kHeight, perFrame[2], perFrame.front(), perFrame.back());
+}
+
 int usage(const char* name)
 {
-    std::fprintf(stderr, "usage: %s keyframes walk|run DIR\n       %s cycle DIR\n", name, name);
+    std::fprintf(stderr,
+                 "usage: %s keyframes walk|run DIR\n       %s cycle DIR\n"
+                 "       %s state OUT.ppm [NAME=VALUE ...]\n"
+                 "       %s time COUNT [NAME=VALUE ...]\n",
+                 name, name, name, name);
     return 2;
 }
 
@@ -152,10 +258,15 @@ void __wrap_glutSwapBuffers()
 
 int main(int argc, char** argv)
 {
-    const bool keyframeMode = argc == 4 && std::strcmp(argv[1], "keyframes") == 0 &&
-                              (std::strcmp(argv[2], "walk") == 0 || std::strcmp(argv[2], "run") == 0);
+    const bool keyframeMode =
+        argc == 4 && std::strcmp(argv[1], "keyframes") == 0 &&
+        (std::strcmp(argv[2], "walk") == 0 || std::strcmp(argv[2], "run") == 0);
     const bool cycleMode = argc == 3 && std::strcmp(argv[1], "cycle") == 0;
-    if (!keyframeMode && !cycleMode)
+    const bool stateMode = argc >= 3 && std::strcmp(argv[1], "state") == 0;
+    int timedFrames = 0;
+    const bool timeMode = argc >= 3 && std::strcmp(argv[1], "time") == 0 &&
+                          parseNumber(argv[2], timedFrames) && timedFrames > 0;
+    if (!keyframeMode && !cycleMode && !stateMode && !timeMode)
         return usage(argv[0]);
 
     // The program's own start-up; without a display glutInit stops the process.
@@ -164,15 +275,24 @@ int main(int argc, char** argv)
     initGaitTables();
     onReshape(kWidth, kHeight);
 
-    if (keyframeMode)
+    if (keyframeMode) {
         keyframes(std::strcmp(argv[2], "walk") == 0, argv[3]);
-    else
+    } else if (cycleMode) {
         cycle(argv[2]);
+    } else {
+        if (!setState(argc - 3, argv + 3))
+            return 2;
+        if (stateMode)
+            keepFrame(argv[2]);
+        else
+            timeFrames(timedFrames);
+    }
 
     if (glGetError() != GL_NO_ERROR) {
         std::fputs("render_frames: OpenGL reported an error\n", stderr);
         return 1;
     }
-    std::printf("%d frames\n", written);
+    if (!timeMode)
+        std::printf("%d frames\n", written);
     return 0;
 }

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Builds quadruped for the browser (WebAssembly and WebGL, with Debian's
+# Emscripten) into build-web/web/ and serves that folder on 127.0.0.1.
+# Installs what is missing first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+port=8000
+usage() {
+  cat <<EOF
+usage: scripts/web.sh [--build-only] [--port N]
+
+Builds the browser version of quadruped into build-web/web/ (index.html,
+page.js, page.css, quadruped.js and quadruped.wasm: a static folder that any
+web server can host), then serves it at http://127.0.0.1:${port}/ with
+Python's http.server until you press Ctrl+C.
+
+  --build-only  build, do not serve
+  --port N      serve on port N instead of ${port}
+EOF
+}
+
+serve=1
+while [ $# -gt 0 ]; do
+  case "$1" in
+  --build-only) serve=0 ;;
+  --port)
+    [ $# -ge 2 ] || {
+      usage >&2
+      exit 2
+    }
+    port="$2"
+    shift
+    ;;
+  -h | --help)
+    usage
+    exit 0
+    ;;
+  *)
+    usage >&2
+    exit 2
+    ;;
+  esac
+  shift
+done
+
+scripts/install-deps.sh web
+
+# Debian's em++ finds its JavaScript helpers (acorn) among Debian's Node modules.
+export NODE_PATH="${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs"
+emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-web -j"$(nproc)"
+echo "web.sh: the page is in build-web/web/"
+
+[ "$serve" -eq 1 ] || exit 0
+echo "web.sh: serving it at http://127.0.0.1:${port}/ (Ctrl+C stops)"
+exec python3 -m http.server "$port" --bind 127.0.0.1 --directory build-web/web

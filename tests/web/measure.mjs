@@ -1,0 +1,99 @@
+// Prints what the browser build costs; it checks nothing. Run it by hand, under
+// an X server for the desktop figure (xvfb-run, as scripts/test.sh does):
+//
+//   node tests/web/measure.mjs [SITE_DIR [RENDER_FRAMES]]
+//
+// (defaults build-web/web and build/tools/render_frames, from the repository's root)
+//   - the download: each file of the page, raw and compressed with gzip -9;
+//   - from navigation to the first frame in headless Chromium, median of 5 loads;
+//   - one frame's wall time in the browser: 200 calls of renderFrame then a
+//     one-pixel read-back that waits for them, median of 5 runs, next to the
+//     desktop program's frame measured the same way (render_frames time).
+import { execFileSync } from 'node:child_process';
+import { readdirSync, readFileSync } from 'node:fs';
+import { join } from 'node:path';
+import { gzipSync } from 'node:zlib';
+import { launch, serve } from './lib.mjs';
+
+const siteDir = process.argv[2] || 'build-web/web';
+const renderFrames = process.argv[3] || 'build/tools/render_frames';
+const kLoads = 5;
+const kFrames = 200;
+const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+const kb = (bytes) => `${(bytes / 1024).toFixed(1)} KB`;
+
+console.log('== download');
+let raw = 0;
+let packed = 0;
+for (const name of readdirSync(siteDir).filter((n) => /\.(html|js|css|wasm)$/.test(n)).sort()) {
+  const data = readFileSync(join(siteDir, name));
+  const gzipped = gzipSync(data, { level: 9 }).length;
+  raw += data.length;
+  packed += gzipped;
+  console.log(`${name.padEnd(16)} ${kb(data.length).padStart(10)} ${kb(gzipped).padStart(10)} gzip -9`);
+}
+console.log(`${'all'.padEnd(16)} ${kb(raw).padStart(10)} ${kb(packed).padStart(10)} gzip -9`);
+
+const site = await serve(siteDir);
+const browser = await launch();
+try {
+  console.log(`\n== navigation to the first frame (${kLoads} loads, each in a fresh page)`);
+  const firsts = [];
+  for (let i = 0; i < kLoads; i++) {
+    const context = await browser.createBrowserContext();
+    const page = await context.newPage();
+    await page.evaluateOnNewDocument(() => {
+      window.firstFrameAt = new Promise((resolve) =>
+        window.addEventListener('frame', () => resolve(performance.now()), { capture: true, once: true }),
+      );
+    });
+    await page.goto(site.url);
+    firsts.push(await page.evaluate(() => firstFrameAt));
+    await context.close();
+  }
+  console.log(`median ${median(firsts).toFixed(0)} ms (loads: ${firsts.map((t) => t.toFixed(0)).join(', ')} ms)`);
+
+  console.log(`\n== one frame, ${kFrames} frames then a one-pixel read-back, median of 5 runs`);
+  const page = await browser.newPage();
+  await page.goto(site.url);
+  await page.waitForFunction(() => document.getElementById('status').hidden);
+  const browserFrame = async (label) => {
+    const runs = await page.evaluate((count) => {
+      const gl = Module.ctx;
+      const pixel = new Uint8Array(4);
+      const finish = () => gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel);
+      const onFrame = Module.onFrame;
+      Module.onFrame = null; // the panel's update is not part of a frame
+      Module._quadrupedDrawFrames(20);
+      finish();
+      const perFrame = [];
+      for (let run = 0; run < 5; run++) {
+        const start = performance.now();
+        Module._quadrupedDrawFrames(count);
+        finish();
+        perFrame.push((performance.now() - start) / count);
+      }
+      Module.onFrame = onFrame;
+      return perFrame;
+    }, kFrames);
+    console.log(`browser, ${label}: ${median(runs).toFixed(3)} ms per frame ` +
+                `(runs ${Math.min(...runs).toFixed(3)} to ${Math.max(...runs).toFixed(3)})`);
+  };
+  const desktopFrame = (label, fields) => {
+    try {
+      const out = execFileSync(renderFrames, ['time', String(kFrames), ...fields], { encoding: 'utf8' });
+      console.log(`desktop, ${label}: ${out.trim()}`);
+    } catch (error) {
+      console.log(`desktop, ${label}: not measured (${renderFrames}: ${error.message.split('\n')[0]})`);
+    }
+  };
+  await browserFrame('start state, 640 x 360');
+  desktopFrame('start state', []);
+  await page.keyboard.press('F8');
+  await browserFrame('trees off');
+  desktopFrame('trees off', ['trees=0']);
+  await page.close();
+} finally {
+  await browser.close();
+  await site.close();
+}
