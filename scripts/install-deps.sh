@@ -1,21 +1,43 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing quadruped need.
 # Safe to run again: apt-get is only called when a package is missing.
-# Usage: scripts/install-deps.sh [build|test|all|demo]   (default: all)
+# Usage: scripts/install-deps.sh [build|demo|package|fresh|test|all]   (default: all)
+#   build    build and run the program (scripts/run.sh, or cmake by hand)
+#   demo     build, plus what scripts/run.sh's demo needs where there is no display
+#   package  build, plus what `cmake --build build --target package` needs
+#   fresh    what tests/fresh-machine.sh needs on top of the test packages
+#   test     everything scripts/test.sh needs; all is the same
+#   web      build the browser version (scripts/web.sh)
+#   web-test web, plus what the browser test needs (scripts/test.sh installs it too)
 set -euo pipefail
 
 build_pkgs=(cmake g++ make pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri)
 test_pkgs=(googletest libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils x11-apps
-  imagemagick openbox wmctrl gnuplot-nox desktop-file-utils dpkg-dev file fonts-dejavu-core)
+  imagemagick openbox wmctrl gnuplot-nox desktop-file-utils dpkg-dev file lintian fonts-dejavu-core)
 # What scripts/run.sh needs on a machine without a display, for its scripted demo.
 demo_pkgs=(xvfb xauth xdotool x11-utils x11-apps imagemagick)
+# CPack's Debian generator finds the libraries' packages with dpkg-shlibdeps
+# (dpkg-dev), after `file` has picked out the executables.
+package_pkgs=(dpkg-dev file)
+fresh_pkgs=(debootstrap)
+# The browser build (scripts/web.sh); and, for its test in headless Chromium
+# (tests/web), the browser and Node.js, whose npm is a package of its own in Debian.
+web_pkgs=(cmake make emscripten python3)
+web_test_pkgs=(chromium-headless-shell nodejs)
 
 case "${1:-all}" in
 build) wanted=("${build_pkgs[@]}") ;;
-test | all) wanted=("${build_pkgs[@]}" "${test_pkgs[@]}") ;;
 demo) wanted=("${build_pkgs[@]}" "${demo_pkgs[@]}") ;;
+package) wanted=("${build_pkgs[@]}" "${package_pkgs[@]}") ;;
+fresh) wanted=("${fresh_pkgs[@]}") ;;
+web) wanted=("${web_pkgs[@]}") ;;
+web-test)
+  wanted=("${web_pkgs[@]}" "${web_test_pkgs[@]}")
+  command -v npm >/dev/null || wanted+=(npm)
+  ;;
+test | all) wanted=("${build_pkgs[@]}" "${test_pkgs[@]}" "${fresh_pkgs[@]}") ;;
 *)
-  echo "usage: $0 [build|test|all|demo]" >&2
+  echo "usage: $0 [build|demo|package|fresh|test|all]" >&2
   exit 2
   ;;
 esac

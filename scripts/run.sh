@@ -7,6 +7,21 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+case "${1:-}" in
+-h | --help)
+  cat <<'EOF'
+Usage: scripts/run.sh [ARGUMENT...]
+Builds quadruped in build/ (installing the Debian packages it needs) and runs
+it; the arguments go to the program, which hands them to the toolkit
+(e.g. -display NAME). Escape quits.
+Without a reachable X display it plays a scripted demo in a private Xvfb
+instead and writes build/demo/1-start.png ... 5-camera.png and
+build/demo/demo.gif.
+EOF
+  exit 0
+  ;;
+esac
+
 scripts/install-deps.sh build
 cmake -S . -B build
 cmake --build build -j"$(nproc)" --target quadruped
@@ -29,11 +44,27 @@ mkdir -p "$demo"
 . scripts/private-xvfb.sh
 start_private_xvfb
 
-build/quadruped "$@" &
+# The program's messages are kept and shown when it ends.
+build/quadruped "$@" 2>"$work/stderr" &
 app_pid=$!
-win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Trabalho de comput' 2>/dev/null |
-  head -n 1 || true)
+# Waits up to 20 s for the window; a program that ends first (say, one told
+# to open another display) has its message and status passed on at once.
+win=""
+for _ in $(seq 200); do
+  win=$(xdotool search --onlyvisible --name '^Trabalho de comput' 2>/dev/null | head -n 1 || true)
+  [ -n "$win" ] && break
+  if ! kill -0 "$app_pid" 2>/dev/null; then
+    status=0
+    wait "$app_pid" || status=$?
+    app_pid=""
+    cat "$work/stderr" >&2
+    echo "run.sh: the program ended with status $status before its window appeared" >&2
+    exit "$status"
+  fi
+  sleep 0.1
+done
 if [ -z "$win" ]; then
+  cat "$work/stderr" >&2
   echo "run.sh: the program's window did not appear in the private Xvfb" >&2
   exit 1
 fi
@@ -82,6 +113,7 @@ for _ in $(seq 50); do
 done
 wait "$app_pid" || status=$?
 app_pid=""
+cat "$work/stderr" >&2
 
 /usr/bin/convert -delay 12 -loop 0 "$work"/frame-*.xwd -layers Optimize "$demo/demo.gif"
 for f in "${shots[@]}" "$demo/demo.gif"; do

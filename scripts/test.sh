@@ -10,6 +10,10 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh all
 cmake -S . -B build -DQUADRUPED_TESTS=ON -DQUADRUPED_BENCH=ON # benchmarks built, not run
 cmake --build build -j"$(nproc)"
+# The browser build (build-web/web) and the browser test's npm packages.
+scripts/install-deps.sh web-test
+scripts/web.sh --build-only
+npm ci --prefix tests/web --no-audit --no-fund
 
 export LIBGL_ALWAYS_SOFTWARE=1
 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
