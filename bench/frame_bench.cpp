@@ -173,7 +173,8 @@ void bareFrame()
     };
     const struct {
         float sx, sy, sz, drop;
-    } segments[3] = {{0.4f, 0.4f, 0.11f, 0.24f}, {0.2f, 0.5f, 0.1f, 0.29f}, {0.1f, 0.35f, 0.08f, 0.215f}};
+    } segments[3] = {
+        {0.4f, 0.4f, 0.11f, 0.24f}, {0.2f, 0.5f, 0.1f, 0.29f}, {0.1f, 0.35f, 0.08f, 0.215f}};
     for (const auto& leg : legs) {
         glPushMatrix();
         glTranslatef(leg.x, leg.y, leg.z);
@@ -474,8 +475,8 @@ int main(int argc, char** argv)
     const double step = get("gaitStep"), angles = get("jointAngle x14"), tick = get("tailTick");
     if (step > 0 && angles > 0 && tick > 0) {
         const double small = get("renderFrame/640x360");
-        std::printf("state work: gaitStep %.1f ns, 14 x jointAngle %.1f ns, tailTick %.1f ns",
-                    step, angles, tick);
+        std::printf("state work: gaitStep %.1f ns, 14 x jointAngle %.1f ns, tailTick %.1f ns", step,
+                    angles, tick);
         if (small > 0)
             std::printf(" = %.4f %% of a 640x360 frame", 100.0 * (step + angles + tick) / small);
         std::printf("\n");

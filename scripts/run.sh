@@ -23,8 +23,8 @@ EOF
 esac
 
 scripts/install-deps.sh build
-cmake -S . -B build
-cmake --build build -j"$(nproc)" --target quadruped
+cmake --preset default
+cmake --build --preset default -j"$(nproc)" --target quadruped
 
 # The display check needs xdpyinfo; with DISPLAY unset there is nothing to check.
 if [ -n "${DISPLAY:-}" ] && ! command -v xdpyinfo >/dev/null; then

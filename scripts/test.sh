@@ -8,11 +8,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh all
-cmake -S . -B build -DQUADRUPED_TESTS=ON -DQUADRUPED_BENCH=ON # benchmarks built, not run
-cmake --build build -j"$(nproc)"
+# Warnings are errors here, so that none slips in unseen.
+werror=-DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+cmake --preset default -DQUADRUPED_TESTS=ON -DQUADRUPED_BENCH=ON "$werror" # benchmarks built, not run
+cmake --build --preset default -j"$(nproc)"
 # The browser build (build-web/web) and the browser test's npm packages.
 scripts/install-deps.sh web-test
-scripts/web.sh --build-only
+scripts/web.sh --build-only "$werror"
 npm ci --prefix tests/web --no-audit --no-fund
 
 export LIBGL_ALWAYS_SOFTWARE=1
@@ -29,9 +31,9 @@ dri_driver="/usr/lib/${multiarch}/dri/swrast_dri.so"
 asan_runtime="$(g++ -print-file-name=libasan.so)"
 [ -f "$dri_driver" ] || { echo "test.sh: no Mesa software driver at $dri_driver" >&2; exit 1; }
 [ -f "$asan_runtime" ] || { echo "test.sh: no ASan runtime ($asan_runtime)" >&2; exit 1; }
-cmake -S . -B build-asan -DQUADRUPED_TESTS=ON -DQUADRUPED_SANITIZE=ON \
+cmake --preset asan "$werror" \
   "-DCMAKE_CROSSCOMPILING_EMULATOR=env;LD_PRELOAD=${asan_runtime} ${dri_driver}"
-cmake --build build-asan -j"$(nproc)"
+cmake --build --preset asan -j"$(nproc)"
 
 export ASAN_OPTIONS="detect_leaks=1:check_initialization_order=1:strict_init_order=1:detect_stack_use_after_return=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

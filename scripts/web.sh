@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 port=8000
 usage() {
   cat <<EOF
-usage: scripts/web.sh [--build-only] [--port N]
+usage: scripts/web.sh [--build-only] [--port N] [-DNAME=VALUE...]
 
 Builds the browser version of quadruped into build-web/web/ (index.html,
 page.js, page.css, quadruped.js and quadruped.wasm: a static folder that any
@@ -17,10 +17,12 @@ Python's http.server until you press Ctrl+C.
 
   --build-only  build, do not serve
   --port N      serve on port N instead of ${port}
+  -DNAME=VALUE  passed on to CMake when it configures build-web
 EOF
 }
 
 serve=1
+cmake_args=()
 while [ $# -gt 0 ]; do
   case "$1" in
   --build-only) serve=0 ;;
@@ -36,6 +38,7 @@ while [ $# -gt 0 ]; do
     usage
     exit 0
     ;;
+  -D*) cmake_args+=("$1") ;;
   *)
     usage >&2
     exit 2
@@ -46,10 +49,10 @@ done
 
 scripts/install-deps.sh web
 
-# Debian's em++ finds its JavaScript helpers (acorn) among Debian's Node modules.
-export NODE_PATH="${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs"
-emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-web -j"$(nproc)"
+# The web preset points CMake at Emscripten's toolchain, and em++ at Debian's
+# Node modules, where it finds its JavaScript helpers (acorn).
+cmake --preset web "${cmake_args[@]}" >/dev/null
+cmake --build --preset web -j"$(nproc)"
 echo "web.sh: the page is in build-web/web/"
 
 [ "$serve" -eq 1 ] || exit 0
