@@ -11,226 +11,121 @@
 
 namespace {
 
-constexpr double kTolerance = 1e-4;
+using Vertices = std::vector<FeedbackVertex>;
 
-class GeometryTest : public SceneTest {
-protected:
-    // Every joint angle 0: the legs hang straight down.
-    void straightenLegs()
-    {
-        std::fill_n(&scene.walkPoses[0][0][0], sizeof(PoseTable) / sizeof(float), 0.0f);
-    }
-};
-
-bool sameColour(const FeedbackVertex& v, const float (&rgb)[3])
+// The vertices of v within radius of a point, in the joint colour if asked.
+Vertices around(const Vertices& v, const Vec3& c, double radius, bool jointsOnly = false)
 {
-    return std::fabs(v.rgba[0] - rgb[0]) < 1e-3 && std::fabs(v.rgba[1] - rgb[1]) < 1e-3 &&
-           std::fabs(v.rgba[2] - rgb[2]) < 1e-3;
-}
-
-double distance(const Vec3& a, const Vec3& b)
-{
-    return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) +
-                     (a.z - b.z) * (a.z - b.z));
-}
-
-// Vertices drawn in the given colour whose distance from a point lies in [near, far).
-std::vector<FeedbackVertex> select(const std::vector<FeedbackVertex>& all, const float (&rgb)[3],
-                                   const Vec3& from, double nearest, double farthest)
-{
-    std::vector<FeedbackVertex> out;
-    for (const FeedbackVertex& v : all) {
-        const double d = distance(v.p, from);
-        if (sameColour(v, rgb) && d >= nearest && d < farthest)
-            out.push_back(v);
-    }
+    Vertices out;
+    for (const FeedbackVertex& f : v)
+        if (std::hypot(f.p.x - c.x, f.p.y - c.y, f.p.z - c.z) < radius &&
+            (!jointsOnly || std::fabs(f.rgba[1] - kJointColour[1]) < 1e-3))
+            out.push_back(f);
     return out;
 }
 
-std::vector<FeedbackVertex> where(const std::vector<FeedbackVertex>& all, bool (*keep)(const Vec3&))
-{
-    std::vector<FeedbackVertex> out;
-    for (const FeedbackVertex& v : all)
-        if (keep(v.p))
-            out.push_back(v);
-    return out;
-}
-
-void expectNear(const Vec3& got, const Vec3& want, double tolerance = kTolerance)
+void expectNear(const Vec3& got, const Vec3& want, double tolerance = 1e-4)
 {
     EXPECT_NEAR(got.x, want.x, tolerance);
     EXPECT_NEAR(got.y, want.y, tolerance);
     EXPECT_NEAR(got.z, want.z, tolerance);
 }
 
+class Geometry : public SceneTest {};
+
 } // namespace
 
-TEST_F(GeometryTest, StraightLegsReachDownToTheirPawBases)
+TEST_F(Geometry, StraightLegsReachDownToTheirPawBasesUnderTheirHips)
 {
-    straightenLegs();
-    const auto figure = feedbackVertices(drawFigure);
-    ASSERT_FALSE(figure.empty());
-
-    // The hind paws (x near -0.34) are the lowest points of the figure; the
-    // front paws (x near 0.44) stand 0.04 higher, since their legs are shorter
-    // by a segment but hang from hips 0.24 lower.
-    const auto hind = where(figure, [](const Vec3& p) { return p.x < -0.2 && p.x > -0.5; });
-    const auto front = where(figure, [](const Vec3& p) { return p.x > 0.3 && p.x < 0.6; });
-    EXPECT_NEAR(minCorner(hind).y, -0.8775, 1e-5);
-    EXPECT_NEAR(minCorner(front).y, -0.8375, 1e-5);
-    EXPECT_NEAR(minCorner(figure).y, -0.8775, 1e-5);
-
-    // Each paw base is a disc of radius 0.05 under its hip.
-    const auto pawOf = [&](double x, double z) {
-        std::vector<FeedbackVertex> paw;
-        for (const FeedbackVertex& v : figure)
-            if (v.p.y < -0.83 && std::hypot(v.p.x - x, v.p.z - z) < 0.06)
-                paw.push_back(v);
-        return paw;
-    };
-    for (const Vec3& hip :
-         {Vec3{-0.34, 0, 0.15}, Vec3{-0.34, 0, -0.15}, Vec3{0.44, 0, 0.1}, Vec3{0.44, 0, -0.1}}) {
-        const auto paw = pawOf(hip.x, hip.z);
+    std::fill_n(&scene.walkPoses[0][0][0], sizeof(PoseTable) / sizeof(float), 0.0f);
+    const Vertices figure = feedbackVertices(drawFigure);
+    EXPECT_NEAR(minCorner(figure).y, -0.8775, 1e-5); // the hind paws
+    const Vec3 hips[] = {{-0.34, -0.8775, 0.15},
+                         {-0.34, -0.8775, -0.15},
+                         {0.44, -0.8375, 0.1},
+                         {0.44, -0.8375, -0.1}};
+    for (const Vec3& hip : hips) {
+        const Vertices paw = around(figure, hip, 0.051);
         ASSERT_FALSE(paw.empty()) << hip.x << "," << hip.z;
-        EXPECT_NEAR(maxCorner(paw).x - minCorner(paw).x, 0.1, 1e-3);
-        EXPECT_NEAR(boundsCentre(paw).x, hip.x, 1e-5);
-        EXPECT_NEAR(boundsCentre(paw).z, hip.z, 1e-5);
+        EXPECT_NEAR(minCorner(paw).y, hip.y, 1e-5);
+        EXPECT_NEAR(maxCorner(paw).x - minCorner(paw).x, 0.1, 1e-3); // a disc of radius 0.05
+        expectNear(boundsCentre(paw), {hip.x, boundsCentre(paw).y, hip.z}, 1e-5);
     }
 }
 
-TEST_F(GeometryTest, BentFrontLegSwingsTowardsTheHead)
+TEST_F(Geometry, BentFrontLegSwingsTowardsTheHead)
 {
-    // Front leg 2 at walk keyframe 1, sub-step 0: joint 1 at 43, joint 2 at -81.
-    scene.gaitFrame = 1;
-    const auto leg = feedbackVertices([] { drawLeg(kFrontRightLeg); });
-    const auto joints = select(leg, kJointColour, {0, 0, 0}, 0.0, 10.0);
-    // The knee sphere sits 0.33 from the hip turned 43 degrees towards +x.
+    scene.gaitFrame = 1; // front leg 2's knee at 43 degrees
+    const Vertices leg = feedbackVertices([] { drawLeg(kFrontRightLeg); });
     const double a = 43.0 * M_PI / 180.0;
     const Vec3 knee{0.33 * std::sin(a), -0.33 * std::cos(a), 0};
-    const auto kneeSphere = select(leg, kJointColour, knee, 0.0, 0.045);
-    ASSERT_FALSE(kneeSphere.empty());
-    expectNear(boundsCentre(kneeSphere), knee);
-    EXPECT_GT(maxCorner(joints).x, 0.2);
+    const Vertices sphere = around(leg, knee, 0.045, true);
+    ASSERT_FALSE(sphere.empty());
+    expectNear(boundsCentre(sphere), knee);
 }
 
-TEST_F(GeometryTest, HeadPieceHangsOffTheRaisedNeck)
+TEST_F(Geometry, HeadPieceHangsOffTheRaisedNeck)
 {
-    // The neck and head are two boxes of the same tessellation, neck first.
-    const auto head = feedbackVertices([] {
-        glTranslatef(0.5f, 0.16f, 0.0f); // where the figure hangs its head
-        drawHead();
-    });
-    ASSERT_EQ(head.size() % 2, 0u);
-    const std::vector<FeedbackVertex> neckBox(head.begin(), head.begin() + head.size() / 2);
-    const std::vector<FeedbackVertex> headBox(head.begin() + head.size() / 2, head.end());
-    expectNear(boundsCentre(neckBox), {0.5, 0.16, 0});
-    expectNear(boundsCentre(headBox), {0.8012, 0.2350, 0});
-
-    // The figure draws exactly those head vertices.
-    const auto figure = feedbackVertices(drawFigure);
-    for (const FeedbackVertex& v : headBox) {
-        bool found = false;
-        for (const FeedbackVertex& f : figure)
-            found = found || distance(f.p, v.p) < 1e-6;
-        ASSERT_TRUE(found) << v.p.x << "," << v.p.y << "," << v.p.z;
-    }
-
-    // Level neck at head angle 45: its box spans 0.7 along x.
-    scene.headAngle = 45.0f;
-    const auto level = feedbackVertices(drawHead);
-    const std::vector<FeedbackVertex> levelNeck(level.begin(), level.begin() + level.size() / 2);
-    EXPECT_NEAR(maxCorner(levelNeck).x - minCorner(levelNeck).x, 0.7, 1e-5);
-    EXPECT_NEAR(maxCorner(levelNeck).y - minCorner(levelNeck).y, 0.2, 1e-5);
+    const auto boxes = [] { // neck first, then head: two boxes of one tessellation
+        const Vertices v = feedbackVertices(drawHead);
+        const auto half = v.begin() + static_cast<long>(v.size() / 2);
+        return std::make_pair(Vertices(v.begin(), half), Vertices(half, v.end()));
+    };
+    auto [neck, head] = boxes();
+    expectNear(boundsCentre(neck), {0, 0, 0});
+    expectNear(boundsCentre(head), {0.3012, 0.0750, 0}); // (0.8012, 0.2350) on the figure
+    scene.headAngle = 45.0f;                             // the neck lies level: 0.7 long, 0.2 high
+    std::tie(neck, head) = boxes();
+    EXPECT_NEAR(maxCorner(neck).x - minCorner(neck).x, 0.7, 1e-5);
+    EXPECT_NEAR(maxCorner(neck).y - minCorner(neck).y, 0.2, 1e-5);
 }
 
-TEST_F(GeometryTest, TailDroopsBackwardsAndRisesInTheRunGait)
+TEST_F(Geometry, TailDroopsBackwardsRisesInTheRunAndHalvesItsSwing)
 {
-    // The joint sphere at the end of the first segment marks where it ends.
+    // The second joint sphere marks where the first segment ends.
     const auto secondJoint = [] {
-        const auto tail = feedbackVertices(drawTail);
-        return boundsCentre(select(tail, kJointColour, {0, 0, 0}, 0.1, 0.25));
+        const Vertices tail = feedbackVertices(drawTail);
+        Vertices joint;
+        for (const FeedbackVertex& v : around(tail, {0, 0, 0}, 0.25, true))
+            if (std::hypot(v.p.x, v.p.y, v.p.z) > 0.1)
+                joint.push_back(v);
+        return boundsCentre(joint);
     };
-    // The tip, 0.4 beyond the second joint after a further bend down.
-    const auto tip = [] {
-        const auto tail = feedbackVertices(drawTail);
-        FeedbackVertex farthest = tail.at(0);
-        for (const FeedbackVertex& v : tail)
-            if (distance(v.p, {0, 0, 0}) > distance(farthest.p, {0, 0, 0}))
-                farthest = v;
-        return farthest.p;
-    };
-    const auto along = [](double degreesBelow, double length) {
-        const double a = degreesBelow * M_PI / 180.0;
-        return Vec3{-length * std::cos(a), -length * std::sin(a), 0};
-    };
-    const auto plus = [](const Vec3& a, const Vec3& b) { return Vec3{a.x + b.x, a.y + b.y, 0}; };
-
     expectNear(secondJoint(), {-0.1414, -0.1414, 0});
-    expectNear(tip(), plus(along(45, 0.2), along(45 + 24, 0.4)));
     scene.walkGait = 0;
     expectNear(secondJoint(), {-0.1532, -0.1286, 0});
-    expectNear(tip(), plus(along(40, 0.2), along(40 + 21.5, 0.4)));
-
-    // A positive swing turns the tail towards -z; the run gait halves it.
-    scene.walkGait = 1;
-    scene.tailAngle = 10;
-    const Vec3 swungWalk = secondJoint();
-    EXPECT_LT(swungWalk.z, -0.02);
-    EXPECT_NEAR(std::hypot(swungWalk.x, swungWalk.z), 0.1414, kTolerance);
-    scene.walkGait = 0;
     scene.tailAngle = -7; // halves to -3, not -4
-    const Vec3 swungRun = secondJoint();
-    EXPECT_NEAR(std::atan2(swungRun.z, -swungRun.x) * 180 / M_PI, 3.0, 1e-3);
+    const Vec3 swung = secondJoint();
+    EXPECT_NEAR(std::atan2(swung.z, -swung.x) * 180 / M_PI, 3.0, 1e-3);
 }
 
-TEST_F(GeometryTest, RunGaitBodyBobMovesTheWholeFigureAndNothingElse)
+TEST_F(Geometry, FigureStandsAtItsPlaceTurnedAndRidesTheBodyBobInTheRun)
 {
-    scene.walkGait = 0;
-    const auto figure = feedbackVertices(drawFigure);
-    const auto still = feedbackVertices(renderFrame);
-    scene.bodyBob = 0.05f;
-    const auto bobbing = feedbackVertices(renderFrame);
-
-    ASSERT_EQ(still.size(), bobbing.size());
-    ASSERT_GT(still.size(), figure.size());
-    // Ground and trees come first and stay put; the figure comes last and rises.
-    const size_t firstFigureVertex = still.size() - figure.size();
-    for (size_t i = 0; i < still.size(); ++i) {
-        const double rise = i < firstFigureVertex ? 0.0 : 0.05;
-        ASSERT_NEAR(bobbing[i].p.x, still[i].p.x, 1e-5) << i;
-        ASSERT_NEAR(bobbing[i].p.y, still[i].p.y + rise, 1e-5) << i;
-        ASSERT_NEAR(bobbing[i].p.z, still[i].p.z, 1e-5) << i;
-    }
-
-    // In the walk gait the bob is ignored.
-    scene.walkGait = 1;
-    scene.bodyBob = 0.0f;
-    const auto walkStill = feedbackVertices(drawFigure);
-    scene.bodyBob = 0.05f;
-    const auto walkBob = feedbackVertices(drawFigure);
-    ASSERT_EQ(walkStill.size(), walkBob.size());
-    for (size_t i = 0; i < walkStill.size(); ++i)
-        ASSERT_LT(distance(walkStill[i].p, walkBob[i].p), 1e-6) << i;
-}
-
-TEST_F(GeometryTest, FigureStandsAtItsPlaceTurnedByTheHeading)
-{
-    // The frame draws the figure last, moved to (figureX, 0.945, figureZ) and
-    // turned about +y: at heading 90 its head end (+x) points along -z.
-    const auto own = feedbackVertices(drawFigure);
-    const auto placedFigure = [&own] {
-        const auto frame = feedbackVertices(renderFrame);
-        return std::vector<FeedbackVertex>(frame.end() - own.size(), frame.end());
+    const Vertices own = feedbackVertices(drawFigure);
+    const auto placed = [&own] { // the frame draws the figure last
+        const Vertices frame = feedbackVertices(renderFrame);
+        return std::make_pair(Vertices(frame.begin(), frame.end() - long(own.size())),
+                              Vertices(frame.end() - long(own.size()), frame.end()));
     };
+    const auto [ground, start] = placed();
     scene.figureX = 1.0f;
     scene.figureZ = -2.0f;
-    const auto facingX = placedFigure();
-    scene.heading = 90.0f;
-    const auto facingMinusZ = placedFigure();
+    scene.heading = 90.0f; // the head end (+x) points along -z
+    scene.bodyBob = 0.05f; // ignored in the walk gait
+    const Vertices turned = placed().second;
+    scene.walkGait = 0; // in the run the whole figure rides on it, nothing else
+    scene.bodyBob = 0.0f;
+    const Vertices still = placed().second;
+    scene.bodyBob = 0.05f;
+    const auto [bobGround, bobbing] = placed();
+    ASSERT_EQ(ground.size(), bobGround.size());
+    for (size_t i = 0; i < ground.size(); ++i)
+        ASSERT_NEAR(bobGround[i].p.y, ground[i].p.y, 1e-6) << i;
     for (size_t i = 0; i < own.size(); ++i) {
-        expectNear(facingX[i].p, {own[i].p.x + 1.0, own[i].p.y + 0.945, own[i].p.z - 2.0}, 1e-5);
-        expectNear(facingMinusZ[i].p, {own[i].p.z + 1.0, own[i].p.y + 0.945, -own[i].p.x - 2.0},
-                   1e-5);
+        const Vec3& p = own[i].p;
+        expectNear(start[i].p, {p.x, p.y + 0.945, p.z + 1.5}, 1e-5);
+        expectNear(turned[i].p, {p.z + 1.0, p.y + 0.945, -p.x - 2.0}, 1e-5);
+        expectNear(bobbing[i].p, {still[i].p.x, still[i].p.y + 0.05, still[i].p.z}, 1e-5);
         if (HasFailure())
             FAIL() << "vertex " << i;
     }

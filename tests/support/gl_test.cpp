@@ -1,7 +1,7 @@
 #include "support/gl_test.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cstdlib>
 
 #include "app/app.h"
 #include "app/scene_state.h"
@@ -12,6 +12,7 @@ namespace {
 
 int swaps = 0;
 int redisplays = 0;
+unsigned timerMs = 0;
 
 // Opens the real window through the program's own start-up, once per process.
 // Without a display glutInit exits with status 1: the test binary fails.
@@ -29,7 +30,7 @@ public:
 };
 
 constexpr int kFeedbackViewport = 1000;
-constexpr double kFeedbackHalfSize = 5.0; // the ortho box is +-5 on every axis
+constexpr double kFeedbackHalfSize = 5.0;
 
 } // namespace
 
@@ -50,6 +51,12 @@ void __wrap_glutPostRedisplay()
     ++redisplays;
     __real_glutPostRedisplay();
 }
+void __real_glutTimerFunc(unsigned ms, void (*callback)(int), int value);
+void __wrap_glutTimerFunc(unsigned ms, void (*callback)(int), int value)
+{
+    timerMs = ms;
+    __real_glutTimerFunc(ms, callback, value);
+}
 }
 
 int swapCount()
@@ -62,17 +69,15 @@ int redisplayRequestCount()
     return redisplays;
 }
 
-GLint modelviewDepth()
+unsigned lastTimerMs()
 {
-    GLint depth = 0;
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    return depth;
+    return timerMs;
 }
 
-GLint projectionDepth()
+GLint stackDepth(GLenum which)
 {
     GLint depth = 0;
-    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
+    glGetIntegerv(which, &depth);
     return depth;
 }
 
@@ -99,11 +104,25 @@ std::array<int, 3> backPixel(int x, int y)
     return {rgb[0], rgb[1], rgb[2]};
 }
 
+bool near(const std::array<int, 3>& pixel, const std::array<int, 3>& rgb)
+{
+    for (int k = 0; k < 3; ++k)
+        if (std::abs(pixel[k] - rgb[k]) > 3)
+            return false;
+    return true;
+}
+
+Vec3 toEye(const Vec3& w)
+{
+    const auto m = modelviewMatrix();
+    return {m[0] * w.x + m[4] * w.y + m[8] * w.z + m[12],
+            m[1] * w.x + m[5] * w.y + m[9] * w.z + m[13],
+            m[2] * w.x + m[6] * w.y + m[10] * w.z + m[14]};
+}
+
 std::vector<FeedbackVertex> feedbackVertices(const std::function<void()>& draw)
 {
-    // Culling would drop back faces before feedback; the box holds the figure.
     glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glDisable(GL_CULL_FACE);
     glDisable(GL_LIGHTING);
     glViewport(0, 0, kFeedbackViewport, kFeedbackViewport);
     glMatrixMode(GL_PROJECTION);
@@ -128,30 +147,17 @@ std::vector<FeedbackVertex> feedbackVertices(const std::function<void()>& draw)
     glPopAttrib();
     EXPECT_GE(used, 0) << "feedback buffer overflow";
 
-    // Window coordinates back to the ortho box's object coordinates.
-    constexpr int kValuesPerVertex = 3 + 4; // x, y, z and RGBA
-    const auto vertexAt = [h](const GLfloat* w) {
-        const double scale = 2 * h / kFeedbackViewport;
-        return FeedbackVertex{{-h + w[0] * scale, -h + w[1] * scale, -(2.0 * w[2] - 1.0) * h},
-                              {w[3], w[4], w[5], w[6]}};
-    };
+    // Only polygons are drawn; window coordinates go back to the ortho box.
     std::vector<FeedbackVertex> vertices;
     for (GLint i = 0; i < used;) {
-        const auto token = static_cast<GLint>(buffer[i++]);
-        int count = 0;
-        switch (token) {
-        case GL_POLYGON_TOKEN: count = static_cast<int>(buffer[i++]); break;
-        case GL_LINE_TOKEN:
-        case GL_LINE_RESET_TOKEN: count = 2; break;
-        case GL_POINT_TOKEN:
-        case GL_BITMAP_TOKEN:
-        case GL_DRAW_PIXEL_TOKEN:
-        case GL_COPY_PIXEL_TOKEN: count = 1; break;
-        case GL_PASS_THROUGH_TOKEN: i += 1; continue;
-        default: ADD_FAILURE() << "unknown feedback token " << token; return vertices;
+        EXPECT_EQ(buffer[i++], GL_POLYGON_TOKEN);
+        const int count = static_cast<int>(buffer[i++]);
+        for (int v = 0; v < count; ++v, i += 7) {
+            const GLfloat* w = &buffer[i];
+            const double s = 2 * h / kFeedbackViewport;
+            vertices.push_back({{-h + w[0] * s, -h + w[1] * s, -(2.0 * w[2] - 1.0) * h},
+                                {w[3], w[4], w[5], w[6]}});
         }
-        for (int v = 0; v < count; ++v, i += kValuesPerVertex)
-            vertices.push_back(vertexAt(&buffer[i]));
     }
     return vertices;
 }
@@ -190,8 +196,8 @@ void SceneTest::SetUp()
 void SceneTest::TearDown()
 {
     EXPECT_NO_GL_ERROR();
-    EXPECT_EQ(modelviewDepth(), 1);
-    EXPECT_EQ(projectionDepth(), 1);
+    EXPECT_EQ(stackDepth(GL_MODELVIEW_STACK_DEPTH), 1);
+    EXPECT_EQ(stackDepth(GL_PROJECTION_STACK_DEPTH), 1);
 }
 
 int main(int argc, char** argv)

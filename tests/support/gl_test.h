@@ -1,5 +1,6 @@
 // What the in-process tests share: one real freeglut window with a Mesa context
-// per test process, counters of the frames drawn, and probes of the GL state.
+// per test process, counters of what the program asks of the toolkit, and
+// probes of the GL state.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,10 +11,11 @@
 #include <functional>
 #include <vector>
 
-// Buffer swaps and redisplay requests made by the program since process start
-// (the real toolkit calls are wrapped at link time to count them).
+// Buffer swaps and redisplay requests since process start, and the delay of
+// the last timer armed (the toolkit calls are wrapped at link time).
 int swapCount();
 int redisplayRequestCount();
+unsigned lastTimerMs();
 // Runs just before each of the program's buffer swaps, while the frame is in the back buffer.
 extern std::function<void()> beforeSwap;
 
@@ -27,19 +29,20 @@ struct FeedbackVertex {
     std::array<float, 4> rgba;
 };
 
-GLint modelviewDepth();
-GLint projectionDepth();
+GLint stackDepth(GLenum which); // GL_MODELVIEW_STACK_DEPTH or GL_PROJECTION_STACK_DEPTH
 std::array<GLfloat, 16> modelviewMatrix();
 std::array<GLfloat, 4> currentColour();
 // The colour a pixel of the back buffer holds, 0..255 per channel.
 std::array<int, 3> backPixel(int x, int y);
+// True when every channel of a pixel lies within 3/255 of rgb.
+bool near(const std::array<int, 3>& pixel, const std::array<int, 3>& rgb);
+// A world point in eye coordinates under the current modelview.
+Vec3 toEye(const Vec3& world);
 
 // Vertices, in object coordinates of an identity modelview, of every primitive
 // that draw() issues, read back in order through OpenGL's feedback mode with
 // lighting off (so each carries its current colour). The box is +-5 on each axis.
 std::vector<FeedbackVertex> feedbackVertices(const std::function<void()>& draw);
-
-// Bounds of a set of vertices and the middle of those bounds.
 Vec3 minCorner(const std::vector<FeedbackVertex>& v);
 Vec3 maxCorner(const std::vector<FeedbackVertex>& v);
 Vec3 boundsCentre(const std::vector<FeedbackVertex>& v);

@@ -1,0 +1,247 @@
+// Start-up, the key commands and whole frames, through the program's own
+// handlers and its real window.
+#include "support/gl_test.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "app/app.h"
+#include "app/scene_state.h"
+#include "camera/camera.h"
+#include "figure/figure.h"
+#include "figure/parts.h"
+#include "gait/gait.h"
+#include "input/input.h"
+#include "scene/scene.h"
+
+namespace {
+
+class SceneCommands : public SceneTest {
+protected:
+    // Sends a key; the handler must draw exactly one frame at once, ask for no
+    // redisplay, and leave no GL error or stray matrix.
+    void press(bool special, int k, int times = 1)
+    {
+        for (int i = 0; i < times; ++i) {
+            const int swaps = swapCount(), redisplays = redisplayRequestCount();
+            special ? onSpecialKey(k, 17, 23) : onKey(static_cast<unsigned char>(k), 17, 23);
+            ASSERT_EQ(swapCount(), swaps + 1) << k;
+            ASSERT_EQ(redisplayRequestCount(), redisplays) << k;
+            ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << k;
+            ASSERT_EQ(stackDepth(GL_MODELVIEW_STACK_DEPTH), 1) << k;
+        }
+    }
+    void key(int k, int times = 1)
+    {
+        press(false, k, times);
+    }
+    void special(int k, int times = 1)
+    {
+        press(true, k, times);
+    }
+
+    // The view looks from the eye along the look direction, level.
+    void expectViewFollowsCamera()
+    {
+        const Vec3 ahead = toEye({scene.cameraX + 10.0 * scene.lookX, scene.cameraY,
+                                  scene.cameraZ + 10.0 * scene.lookZ});
+        EXPECT_NEAR(ahead.x, 0.0, 1e-4);
+        EXPECT_NEAR(ahead.y, 0.0, 1e-4);
+        EXPECT_NEAR(ahead.z, -10.0, 1e-4);
+    }
+};
+
+} // namespace
+
+TEST_F(SceneCommands, StartUpOpensTheWindowAndArmsTheTailTimer)
+{
+    EXPECT_EQ(glutGet(GLUT_WINDOW_WIDTH), 640);
+    EXPECT_EQ(glutGet(GLUT_WINDOW_HEIGHT), 360);
+    EXPECT_EQ(glutGet(GLUT_WINDOW_DOUBLEBUFFER), 1);
+    EXPECT_GT(glutGet(GLUT_WINDOW_DEPTH_SIZE), 0);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_NE(scene.quadric, nullptr);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(requireQuadric(nullptr), ::testing::ExitedWithCode(EXIT_FAILURE),
+                "quadruped: cannot create the GLU quadric");
+    registerHandlers();
+    EXPECT_EQ(lastTimerMs(), 100u);
+    onTailTimer(0);
+    EXPECT_EQ(lastTimerMs(), 50u);
+}
+
+TEST_F(SceneCommands, TurnsAndSwitches)
+{
+    key(',');
+    EXPECT_EQ(scene.heading, 5.0f);
+    key('.');
+    EXPECT_EQ(scene.heading, 0.0f);
+    key(',', 72);
+    EXPECT_EQ(scene.heading, 360.0f); // never folded back
+
+    const struct {
+        int key;
+        int SceneState::*flag;
+    } switches[] = {{GLUT_KEY_F7, &SceneState::lightingEnabled},
+                    {GLUT_KEY_F8, &SceneState::treesVisible},
+                    {GLUT_KEY_F11, &SceneState::advanceOnStep},
+                    {GLUT_KEY_F1, &SceneState::walkGait}};
+    for (const auto& s : switches) {
+        scene.bodyBob = 0.04f;
+        special(s.key);
+        EXPECT_EQ(scene.*s.flag, 0) << s.key;
+        special(s.key);
+        EXPECT_EQ(scene.*s.flag, 1) << s.key;
+    }
+    EXPECT_EQ(scene.bodyBob, 0.0f); // F1 drops the body bob
+}
+
+TEST_F(SceneCommands, CameraTurnsInSinglePrecisionAndMovesHalfAUnit)
+{
+    special(GLUT_KEY_LEFT);
+    special(GLUT_KEY_RIGHT);
+    EXPECT_EQ(scene.cameraAngle, 0.0f);
+    special(GLUT_KEY_UP);
+    EXPECT_EQ(scene.cameraZ, 4.5f);
+    special(GLUT_KEY_RIGHT, 20);
+    EXPECT_EQ(scene.cameraAngle, std::nextafter(1.0f, 2.0f)); // 1.00000012
+    EXPECT_GT(scene.lookX, 0.8f); // a growing yaw turns the view to the right
+    EXPECT_EQ(scene.cameraX, 0.0f);
+    expectViewFollowsCamera();
+
+    const float x = scene.cameraX, z = scene.cameraZ;
+    special(GLUT_KEY_UP);
+    EXPECT_NEAR(scene.cameraX - x, 0.5 * std::sin(1.0), 1e-6);
+    EXPECT_NEAR(scene.cameraZ - z, -0.5 * std::cos(1.0), 1e-6);
+    special(GLUT_KEY_DOWN);
+    EXPECT_NEAR(scene.cameraX, x, 1e-6);
+    EXPECT_EQ(scene.cameraY, 0.75f);
+    expectViewFollowsCamera();
+
+    const auto view = modelviewMatrix();
+    onReshape(300, 0); // a zero height counts as 1
+    EXPECT_EQ(scene.aspectRatio, 300.0f);
+    EXPECT_EQ(modelviewMatrix(), view);
+    onReshape(640, 360);
+}
+
+TEST_F(SceneCommands, KeysWithoutACommandAndRequestsOnlyRedraw)
+{
+    scene.bodyBob = 0.02f;
+    const SceneState before = scene;
+    for (int k : {int('a'), int(' '), int('B'), int('<'), int('>'), 0, 255})
+        key(k);
+    for (int k :
+         {GLUT_KEY_F2, GLUT_KEY_F12, GLUT_KEY_HOME, 112, -1, 1000, GLUT_KEY_F5, GLUT_KEY_F6})
+        special(k);
+    const auto same = [&](const auto& field) { return scene.*field == before.*field; };
+    EXPECT_TRUE(same(&SceneState::gaitFrame) && same(&SceneState::gaitSubstep) &&
+                same(&SceneState::walkGait) && same(&SceneState::headAngle) &&
+                same(&SceneState::tailAngle) && same(&SceneState::figureX) &&
+                same(&SceneState::heading) && same(&SceneState::lightingEnabled) &&
+                same(&SceneState::treesVisible) && same(&SceneState::advanceOnStep) &&
+                same(&SceneState::cameraAngle) && same(&SceneState::cameraZ));
+    EXPECT_EQ(scene.bodyBob, 0.02f);
+    // The toolkit acts on F5 and F6 later; F6 leaves the window at the start size.
+    for (int i = 0; i < 20; ++i)
+        glutMainLoopEvent();
+    EXPECT_EQ(glutGet(GLUT_WINDOW_WIDTH), 640);
+}
+
+TEST_F(SceneCommands, EscapeEndsTheProcessWithoutDrawing)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            static int swapsAtEscape;
+            swapsAtEscape = swapCount();
+            std::atexit([] {
+                std::fprintf(stderr, "frames after Escape: %d\n", swapCount() - swapsAtEscape);
+            });
+            onKey(27, 0, 0);
+        },
+        ::testing::ExitedWithCode(0), "frames after Escape: 0\n$");
+}
+
+TEST_F(SceneCommands, DrawingRoutinesLeaveTheMatrixAndColourAsTheirCallersExpect)
+{
+    const struct {
+        void (*draw)();
+        bool matrixChanged;
+        std::array<GLfloat, 3> colour;
+    } cases[] = {
+        {drawJoint, false, {1.0f, 0.8f, 0.0f}},
+        {[] { drawLeg(kHindRightLeg); }, false, {1.0f, 0.8f, 0.0f}},
+        {[] { drawLeg(kFrontLeftLeg); }, false, {1.0f, 0.8f, 0.0f}},
+        {drawHead, false, {0.25f, 0.25f, 0.25f}}, // draws in the colour it finds
+        {drawFigure, false, {1.0f, 0.8f, 0.0f}},  // walk gait: no body bob
+        {drawTree, true, {0.14f, 0.42f, 0.13f}},
+        {drawTail, true, {1.0f, 0.8f, 0.0f}},
+    };
+    scene.bodyBob = 0.05f;
+    for (const auto& c : cases) {
+        glPushMatrix();
+        glColor3f(0.25f, 0.25f, 0.25f);
+        const auto before = modelviewMatrix();
+        c.draw();
+        EXPECT_EQ(stackDepth(GL_MODELVIEW_STACK_DEPTH), 2);
+        EXPECT_EQ(modelviewMatrix() != before, c.matrixChanged);
+        const auto colour = currentColour();
+        for (int k = 0; k < 3; ++k)
+            EXPECT_FLOAT_EQ(colour[k], c.colour[k]);
+        glPopMatrix();
+    }
+}
+
+TEST_F(SceneCommands, FrameSetsLightAndMaterialAndRestoresTheView)
+{
+    glDisable(GL_LIGHT0);
+    const auto view = modelviewMatrix();
+    scene.walkGait = 0;
+    scene.bodyBob = 0.05f;
+    renderFrame();
+    EXPECT_EQ(modelviewMatrix(), view);
+    EXPECT_TRUE(glIsEnabled(GL_LIGHT0) && glIsEnabled(GL_COLOR_MATERIAL) &&
+                glIsEnabled(GL_LIGHTING));
+    GLfloat v[4];
+    const struct {
+        GLenum name;
+        std::array<GLfloat, 4> want;
+    } light[] = {{GL_AMBIENT, {1, 1, 1, 1}},
+                 {GL_DIFFUSE, {1, 1, 1, 1}},
+                 {GL_SPECULAR, {0.2f, 0.3f, 0.3f, 1}},
+                 // Eye coordinates: the world point (300, 2000, -20) seen from (0, 0.75, 5).
+                 {GL_POSITION, {300, 1999.25f, -25, 1}}};
+    for (const auto& l : light) {
+        glGetLightfv(GL_LIGHT0, l.name, v);
+        for (int k = 0; k < 4; ++k)
+            EXPECT_NEAR(v[k], l.want[k], 1e-3) << l.name;
+    }
+    glGetMaterialfv(GL_BACK, GL_SPECULAR, v);
+    EXPECT_EQ(v[0], 1.0f);
+    glGetMaterialfv(GL_FRONT, GL_SHININESS, v);
+    EXPECT_EQ(v[0], 50.0f);
+}
+
+TEST_F(SceneCommands, FramePixels)
+{
+    // Whatever normal the last primitive left, the lit ground shades the same.
+    glNormal3f(0.0f, 0.0f, -1.0f);
+    renderFrame();
+    const auto lit = backPixel(320, 5), trunk = backPixel(320, 135), body = backPixel(300, 190);
+    glNormal3f(1.0f, 0.0f, 0.0f);
+    renderFrame();
+    EXPECT_EQ(backPixel(320, 5), lit);
+    EXPECT_TRUE(near(lit, {28, 139, 28}));
+    EXPECT_TRUE(near(trunk, {167, 124, 93}));
+
+    scene.treesVisible = 0; // the trunk between the legs gives way to ground
+    renderFrame();
+    EXPECT_TRUE(near(backPixel(320, 135), {28, 139, 28}));
+    EXPECT_EQ(backPixel(300, 190), body);
+
+    scene.lightingEnabled = 0;
+    renderFrame();
+    EXPECT_TRUE(near(backPixel(320, 5), {13, 64, 13}));
+    EXPECT_TRUE(near(backPixel(20, 355), {0, 0, 0}));
+}
