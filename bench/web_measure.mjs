@@ -1,9 +1,10 @@
-// Prints what the browser build costs; it checks nothing. Run it by hand, under
-// an X server for the desktop figure (xvfb-run, as scripts/test.sh does):
+// Prints what the browser build costs; it checks nothing. Run it by hand from
+// the repository's root, under an X server for the desktop figure (xvfb-run -a),
+// after scripts/web.sh --build-only and npm ci --prefix tests/web:
 //
-//   node tests/web/measure.mjs [SITE_DIR [RENDER_FRAMES]]
+//   node bench/web_measure.mjs [SITE_DIR [RENDER_FRAMES]]
 //
-// (defaults build-web/web and build/tools/render_frames, from the repository's root)
+// (defaults build-web/web and build/tools/render_frames)
 //   - the download: each file of the page, raw and compressed with gzip -9;
 //   - from navigation to the first frame in headless Chromium, median of 5 loads;
 //   - one frame's wall time in the browser: 200 calls of renderFrame then a
@@ -13,7 +14,8 @@ import { execFileSync } from 'node:child_process';
 import { readdirSync, readFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { gzipSync } from 'node:zlib';
-import { launch, serve } from './lib.mjs';
+// The browser test's server and Chromium, with its packages (tests/web/node_modules).
+import { launch, serve } from '../tests/web/lib.mjs';
 
 const siteDir = process.argv[2] || 'build-web/web';
 const renderFrames = process.argv[3] || 'build/tools/render_frames';
