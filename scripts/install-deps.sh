@@ -12,10 +12,11 @@
 set -euo pipefail
 
 build_pkgs=(cmake g++ make pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri)
-test_pkgs=(googletest libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils x11-apps
-  imagemagick openbox wmctrl gnuplot-nox desktop-file-utils dpkg-dev file lintian fonts-dejavu-core)
-# What scripts/run.sh needs on a machine without a display, for its scripted demo.
-demo_pkgs=(xvfb xauth xdotool x11-utils x11-apps imagemagick)
+# What drives the program's window (scripts/window.sh): Xvfb, key presses,
+# pictures, and python3-xlib to find a window by its program's pid.
+demo_pkgs=(xvfb xauth xdotool x11-utils x11-apps imagemagick python3-xlib)
+test_pkgs=(googletest libgtest-dev libbenchmark-dev openbox wmctrl gnuplot-nox desktop-file-utils
+  lintian fonts-dejavu-core)
 # CPack's Debian generator finds the libraries' packages with dpkg-shlibdeps
 # (dpkg-dev), after `file` has picked out the executables.
 package_pkgs=(dpkg-dev file)
@@ -35,7 +36,7 @@ web-test)
   wanted=("${web_pkgs[@]}" "${web_test_pkgs[@]}")
   command -v npm >/dev/null || wanted+=(npm)
   ;;
-test | all) wanted=("${build_pkgs[@]}" "${test_pkgs[@]}" "${fresh_pkgs[@]}") ;;
+test | all) wanted=("${build_pkgs[@]}" "${demo_pkgs[@]}" "${package_pkgs[@]}" "${test_pkgs[@]}" "${fresh_pkgs[@]}") ;;
 *)
   echo "usage: $0 [build|demo|package|fresh|test|all]" >&2
   exit 2

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Regenerates the pictures in docs/ and the package icon from the program's own
-# drawing code, rendered by Mesa's software renderer in a private Xvfb:
-#   screenshot.png       the real program's window, captured just after it opens
+# drawing code, rendered by Mesa's software renderer in an Xvfb of its own:
+#   screenshot.png       the real program's window, just after it opens
 #   walk-filmstrip.png   the figure side-on at each walk keyframe (tools/render_frames)
 #   run-filmstrip.png    the same for the run gait
 #   gait.gif             a walk cycle, then F1 and a run cycle (tools/render_frames)
 #   joint-angles.png     every joint's angle per gait step (tools/pose_csv + gnuplot)
+#   sources.sha256       what the pictures but the screenshot are made from: the
+#                        frames and joint angles before ImageMagick and gnuplot
 # and the 128 x 128 icon cropped from the first walk keyframe.
 #
 # Usage: scripts/make-docs.sh [-B BUILD_DIR] [OUT_DIR [ICON]]
@@ -14,6 +16,8 @@
 #   packaging/quadruped.png.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source-path=SCRIPTDIR source=window.sh
+. "$root/scripts/window.sh"
 
 build=""
 if [ "${1:-}" = "-B" ]; then
@@ -36,30 +40,25 @@ fi
 for tool in quadruped tools/pose_csv tools/render_frames; do
   [ -x "$build/$tool" ] || { echo "make-docs: $build/$tool is not built" >&2; exit 1; }
 done
+qd_own_x -B "$build" "$out" "$icon"
+work=$(mktemp -d)
+trap 'qd_stop; rm -rf "$work"' EXIT
 
 # Full paths: another 'convert' earlier in PATH must not stand in for ImageMagick's.
 convert=/usr/bin/convert
 montage=/usr/bin/montage
 font=DejaVu-Sans
 # Pictures without time stamps, so that a run that draws the same writes the same bytes.
-png_opts=(-strip -define png:exclude-chunks=date,time)
+png_opts=(-strip -define "png:exclude-chunks=date,time")
 
-# shellcheck source=private-xvfb.sh
-. "$root/scripts/private-xvfb.sh"
-start_private_xvfb
-
-# ---- the real program's first frame ----
-"$build/quadruped" &
-app_pid=$!
-win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Trabalho de comput' | head -n 1)
-[ -n "$win" ] || { echo "make-docs: the program's window did not appear" >&2; exit 1; }
-sleep 0.3
-xwd -id "$win" -silent | "$convert" xwd:- -alpha off "${png_opts[@]}" "$out/screenshot.png"
-xdotool windowfocus --sync "$win" key Escape
-status=0
-wait "$app_pid" || status=$?
-app_pid=""
-[ "$status" -eq 0 ] || { echo "make-docs: the program ended with status $status" >&2; exit 1; }
+# ---- the real program's first frame, once drawn (lit ground in the corner) ----
+qd_start "$build/quadruped" || { echo "make-docs: the program's window did not appear" >&2; exit 1; }
+for _ in $(seq 50); do
+  qd_shot "$out/screenshot.png" "${png_opts[@]}"
+  [ "$("$convert" "$out/screenshot.png" -format '%[fx:p{630,350}.g>0]' info:)" = 1 ] && break
+  sleep 0.1
+done
+qd_quit
 
 # ---- keyframe filmstrips: one side-on frame per keyframe, labelled ----
 # Every keyframe of both gaits fits in this part of the 640 x 360 frame.
@@ -103,7 +102,12 @@ gnuplot -e "walk='$work/walk.csv'; run='$work/run.csv'; out='$work/joint-angles.
   "$root/scripts/plot-gait.gp"
 "$convert" "$work/joint-angles.png" "${png_opts[@]}" "$out/joint-angles.png"
 
-for f in screenshot.png walk-filmstrip.png run-filmstrip.png gait.gif joint-angles.png; do
+# The renderer's frames and the sampler's angles come out the same on every
+# run, unlike the bytes of ImageMagick's and gnuplot's output across versions:
+# tests/docs_test.sh holds the committed pictures to these.
+(cd "$work" && sha256sum walk/*.ppm run/*.ppm cycle/*.ppm walk.csv run.csv) >"$out/sources.sha256"
+
+for f in screenshot.png walk-filmstrip.png run-filmstrip.png gait.gif joint-angles.png sources.sha256; do
   echo "$out/$f"
 done
 echo "$icon"
