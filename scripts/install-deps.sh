@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing quadruped need.
 # Safe to run again: apt-get is only called when a package is missing.
-# Usage: scripts/install-deps.sh [build|demo|package|fresh|test|all]   (default: all)
+# Usage: scripts/install-deps.sh [build|demo|package|fresh|lint|test|all|web|web-test]
+#   (default: all)
 #   build    build and run the program (scripts/run.sh, or cmake by hand)
 #   demo     build, plus what scripts/run.sh's demo needs where there is no display
 #   package  build, plus what `cmake --build build --target package` needs
 #   fresh    what tests/fresh-machine.sh needs on top of the test packages
+#   lint     the format and shell-script checks that .ci/run makes
 #   test     everything scripts/test.sh needs; all is the same
 #   web      build the browser version (scripts/web.sh)
 #   web-test web, plus what the browser test needs (scripts/test.sh installs it too)
@@ -21,6 +23,7 @@ test_pkgs=(googletest libgtest-dev libbenchmark-dev openbox wmctrl gnuplot-nox d
 # (dpkg-dev), after `file` has picked out the executables.
 package_pkgs=(dpkg-dev file)
 fresh_pkgs=(debootstrap)
+lint_pkgs=(clang-format shellcheck git)
 # The browser build (scripts/web.sh); and, for its test in headless Chromium
 # (tests/web), the browser and Node.js, whose npm is a package of its own in Debian.
 web_pkgs=(cmake make emscripten python3)
@@ -31,6 +34,7 @@ build) wanted=("${build_pkgs[@]}") ;;
 demo) wanted=("${build_pkgs[@]}" "${demo_pkgs[@]}") ;;
 package) wanted=("${build_pkgs[@]}" "${package_pkgs[@]}") ;;
 fresh) wanted=("${fresh_pkgs[@]}") ;;
+lint) wanted=("${lint_pkgs[@]}") ;;
 web) wanted=("${web_pkgs[@]}") ;;
 web-test)
   wanted=("${web_pkgs[@]}" "${web_test_pkgs[@]}")
@@ -38,7 +42,7 @@ web-test)
   ;;
 test | all) wanted=("${build_pkgs[@]}" "${demo_pkgs[@]}" "${package_pkgs[@]}" "${test_pkgs[@]}" "${fresh_pkgs[@]}") ;;
 *)
-  echo "usage: $0 [build|demo|package|fresh|test|all]" >&2
+  echo "usage: $0 [build|demo|package|fresh|lint|test|all|web|web-test]" >&2
   exit 2
   ;;
 esac

@@ -19,7 +19,7 @@ npm ci --prefix tests/web --no-audit --no-fund
 
 export LIBGL_ALWAYS_SOFTWARE=1
 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
-  ctest --test-dir build --output-on-failure
+  ctest --test-dir build --output-on-failure -j"$(nproc)"
 
 # Sanitized build. Mesa loads its software driver with dlopen and unloads it
 # before LeakSanitizer looks at the heap, which would leave the driver's own
@@ -38,6 +38,6 @@ cmake --build --preset asan -j"$(nproc)"
 export ASAN_OPTIONS="detect_leaks=1:check_initialization_order=1:strict_init_order=1:detect_stack_use_after_return=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
-export QUADRUPED_FUZZ_EVENTS="${QUADRUPED_ASAN_FUZZ_EVENTS:-100000}"
+export QUADRUPED_FUZZ_EVENTS="${QUADRUPED_ASAN_FUZZ_EVENTS:-20000}"
 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
-  ctest --test-dir build-asan -L inprocess --output-on-failure
+  ctest --test-dir build-asan -L inprocess --output-on-failure -j"$(nproc)"

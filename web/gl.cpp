@@ -116,35 +116,6 @@ void flush()
     emscripten_glDrawArrays(GL_TRIANGLES, 0, static_cast<int>(triangles.size()));
 }
 
-ffp::Vec4 vec4(const GLfloat* v)
-{
-    return {v[0], v[1], v[2], v[3]};
-}
-
-// The pipeline's switch for a capability, or false for one the rasteriser owns.
-bool pipelineSwitch(GLenum cap, ffp::Switch& what)
-{
-    switch (cap) {
-    case GL_LIGHTING: what = ffp::Switch::Lighting; return true;
-    case GL_LIGHT0: what = ffp::Switch::Light0; return true;
-    case GL_COLOR_MATERIAL: what = ffp::Switch::ColourMaterial; return true;
-    default: return false;
-    }
-}
-
-ffp::Primitive primitiveOf(GLenum mode)
-{
-    switch (mode) {
-    case GL_POINTS: return ffp::Primitive::Points;
-    case GL_LINES: return ffp::Primitive::Lines;
-    case GL_TRIANGLE_STRIP: return ffp::Primitive::TriangleStrip;
-    case GL_TRIANGLE_FAN: return ffp::Primitive::TriangleFan;
-    case GL_QUADS: return ffp::Primitive::Quads;
-    case GL_QUAD_STRIP: return ffp::Primitive::QuadStrip;
-    default: return ffp::Primitive::Triangles;
-    }
-}
-
 } // namespace
 
 extern "C" {
@@ -210,7 +181,7 @@ void glClear(GLbitfield mask)
 void glEnable(GLenum cap)
 {
     ffp::Switch what;
-    if (pipelineSwitch(cap, what)) {
+    if (ffp::switchOf(cap, what)) {
         gl.pipeline.enable(what, true);
     } else {
         flush();
@@ -221,7 +192,7 @@ void glEnable(GLenum cap)
 void glDisable(GLenum cap)
 {
     ffp::Switch what;
-    if (pipelineSwitch(cap, what)) {
+    if (ffp::switchOf(cap, what)) {
         gl.pipeline.enable(what, false);
     } else {
         flush();
@@ -246,7 +217,7 @@ void glNormal3f(GLfloat x, GLfloat y, GLfloat z)
 
 void glBegin(GLenum mode)
 {
-    gl.pipeline.begin(primitiveOf(mode));
+    gl.pipeline.begin(ffp::primitiveOf(mode));
 }
 
 void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
@@ -262,22 +233,15 @@ void glEnd()
 // Light 0 is the only light the pipeline has.
 void glLightfv(GLenum light, GLenum name, const GLfloat* v)
 {
-    if (light != GL_LIGHT0)
-        return;
-    switch (name) {
-    case GL_AMBIENT: gl.pipeline.lightAmbient(vec4(v)); break;
-    case GL_DIFFUSE: gl.pipeline.lightDiffuse(vec4(v)); break;
-    case GL_SPECULAR: gl.pipeline.lightSpecular(vec4(v)); break;
-    case GL_POSITION: gl.pipeline.lightPosition(vec4(v)); break;
-    default: break;
-    }
+    if (light == GL_LIGHT0)
+        gl.pipeline.light(name, v);
 }
 
 // With two-sided lighting off only the front material counts.
 void glMaterialfv(GLenum face, GLenum name, const GLfloat* v)
 {
     if (face != GL_BACK && name == GL_SPECULAR)
-        gl.pipeline.materialSpecular(vec4(v));
+        gl.pipeline.materialSpecular({v[0], v[1], v[2], v[3]});
 }
 
 void glMateriali(GLenum face, GLenum name, GLint value)

@@ -1,5 +1,7 @@
 #include "web/pipeline.h"
 
+#include <GL/gl.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -69,6 +71,29 @@ float clamp01(float v)
 }
 
 } // namespace
+
+Primitive primitiveOf(unsigned glMode)
+{
+    switch (glMode) {
+    case GL_POINTS: return Primitive::Points;
+    case GL_LINES: return Primitive::Lines;
+    case GL_TRIANGLE_STRIP: return Primitive::TriangleStrip;
+    case GL_TRIANGLE_FAN: return Primitive::TriangleFan;
+    case GL_QUADS: return Primitive::Quads;
+    case GL_QUAD_STRIP: return Primitive::QuadStrip;
+    default: return Primitive::Triangles;
+    }
+}
+
+bool switchOf(unsigned glCap, Switch& what)
+{
+    switch (glCap) {
+    case GL_LIGHTING: what = Switch::Lighting; return true;
+    case GL_LIGHT0: what = Switch::Light0; return true;
+    case GL_COLOR_MATERIAL: what = Switch::ColourMaterial; return true;
+    default: return false;
+    }
+}
 
 Pipeline::Pipeline() : modelview_{kIdentity}, projection_{kIdentity}, current_(&modelview_) {}
 
@@ -253,6 +278,18 @@ void Pipeline::lightSpecular(const Vec4& rgba)
 void Pipeline::lightPosition(const Vec4& p)
 {
     lightPosition_ = apply(modelview_.back(), p[0], p[1], p[2], p[3]);
+}
+
+void Pipeline::light(unsigned glName, const float* v)
+{
+    const Vec4 value = {v[0], v[1], v[2], v[3]};
+    switch (glName) {
+    case GL_AMBIENT: lightAmbient(value); break;
+    case GL_DIFFUSE: lightDiffuse(value); break;
+    case GL_SPECULAR: lightSpecular(value); break;
+    case GL_POSITION: lightPosition(value); break;
+    default: break;
+    }
 }
 
 void Pipeline::materialSpecular(const Vec4& rgba)

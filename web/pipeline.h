@@ -22,6 +22,11 @@ enum class Stack { Modelview, Projection };
 enum class Primitive { Points, Lines, Triangles, TriangleStrip, TriangleFan, Quads, QuadStrip };
 enum class Switch { Lighting, Light0, ColourMaterial };
 
+// The pipeline's primitive for an OpenGL glBegin mode; points and lines are dropped.
+Primitive primitiveOf(unsigned glMode);
+// The pipeline's switch for an OpenGL capability; false for one it does not own.
+bool switchOf(unsigned glCap, Switch& what);
+
 class Pipeline {
 public:
     Pipeline();
@@ -51,6 +56,8 @@ public:
     void lightSpecular(const Vec4& rgba);
     // Kept in eye coordinates: transformed by the modelview current at the call.
     void lightPosition(const Vec4& xyzw);
+    // glLightfv for light 0: GL_AMBIENT, GL_DIFFUSE, GL_SPECULAR or GL_POSITION.
+    void light(unsigned glName, const float* v);
     void materialSpecular(const Vec4& rgba);
     void materialShininess(float shininess);
 

@@ -5,12 +5,10 @@
 # shellcheck source-path=SCRIPTDIR
 . "$(dirname "$0")/lib.sh"
 
-# glibc's malloc raises its mmap and trim thresholds on its own once big blocks
-# are freed and then keeps freed memory: with the renderer's big per-frame
-# buffers the resident size was seen to jump ~2 MiB at a random moment, with
-# nothing leaked. Fixed thresholds make it follow live memory.
-qd_start env MALLOC_MMAP_THRESHOLD_=131072 MALLOC_TRIM_THRESHOLD_=131072 "$app" ||
-  fail "the window did not appear"
+# glibc's malloc raises its mmap and trim thresholds once big blocks are freed
+# and keeps freed memory (RSS jumped ~2 MiB at random with nothing leaked):
+# fixed thresholds make the resident size follow live memory.
+qd_start env MALLOC_MMAP_THRESHOLD_=131072 MALLOC_TRIM_THRESHOLD_=131072 "$app" || fail "the window did not appear"
 
 # Every key but F5, F6 and Escape, and keys that do nothing. Switches come in
 # pairs and turns and camera moves cancel out, so every cycle ends in the view
@@ -19,22 +17,14 @@ qd_start env MALLOC_MMAP_THRESHOLD_=131072 MALLOC_TRIM_THRESHOLD_=131072 "$app" 
 cycle=(b comma b period Left b x Right F7 b Up b F8 q Down b F1 b F11 F11
   B comma F2 b period less b greater F7 Left b space b Right F8 Up b Home b Down
   F1 b period b comma F11 F11 b Tab b)
-stream() { # SECONDS: whole cycles until then
-  local end=$((SECONDS + $1))
-  while [ "$SECONDS" -lt "$end" ]; do qd_keys --delay 20 "${cycle[@]}"; done
-}
+stream() { local end=$((SECONDS + $1)); while [ "$SECONDS" -lt "$end" ]; do qd_keys --delay 20 "${cycle[@]}"; done; }
 # Once F7 has turned the ground plain and back, every key before it is handled.
 answers() {
   qd_keys F7 && waits shows ground 320 355 13 64 13 && qd_keys F7 && waits shows ground 320 355 28 139 28
 }
 # The lowest of 10 readings over 1 s: one taken while a frame is drawn is up
 # to ~3 MiB higher, and leaked memory cannot go down again.
-rss_kb() {
-  for _ in 1 2 3 4 5 6 7 8 9 10; do
-    awk '/^VmRSS:/ { print $2 }' "/proc/$QD_PID/status"
-    sleep 0.1
-  done | sort -n | head -n 1
-}
+rss_kb() { for _ in {1..10}; do awk '/^VmRSS:/ { print $2 }' "/proc/$QD_PID/status"; sleep 0.1; done | sort -n | head -n 1; }
 
 qd_keys F11
 stream 5

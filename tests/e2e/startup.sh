@@ -8,15 +8,12 @@
 # No display: a failure status (not a signal) and one line naming the display.
 [ ! -e /tmp/.X11-unix/X4242 ] || fail "an X server runs on :4242"
 for display in "" :4242; do
-  if [ -n "$display" ]; then set -- "DISPLAY=$display"; else set -- -u DISPLAY; fi
-  status=0
-  env "$@" "$app" 2>"$work/err" || status=$?
+  status=0; env -u DISPLAY ${display:+"DISPLAY=$display"} "$app" 2>"$work/err" || status=$?
   { [ "$status" -gt 0 ] && [ "$status" -lt 128 ] && [ "$(grep -c . "$work/err")" -eq 1 ] &&
     grep -qi "display.*$display" "$work/err"; } || fail "DISPLAY='$display': status $status, stderr: $(cat "$work/err")"
 done
 
-qd_start "$app" -geometry 300x200+0+0 --frobnicate foo ||
-  fail "the window did not appear (status ${QD_STATUS:-none})"
+qd_start "$app" -geometry 300x200+0+0 --frobnicate foo || fail "the window did not appear (status ${QD_STATUS:-none})"
 want=$(printf 'Trabalho de computa\xe7\xe3o gr\xe1fica' | od -An -v -tx1 | xargs printf '0x%s, ')
 title=$(xprop -id "$QD_WIN" -f WM_NAME 8x ' $0+' WM_NAME)
 [ "$title, " = "WM_NAME(STRING) $want" ] || fail "title: $title; expected the Latin-1 bytes $want"
@@ -36,10 +33,7 @@ done
 tail_of() { /usr/bin/convert "$work/$1.png" -crop 50x80+207+137 ppm:- | md5sum; }
 tail=$(tail_of first)
 wagged() { qd_shot "$work/wag.png" && [ "$(tail_of wag)" != "$tail" ]; }
-for _ in 1 2; do
-  waits wagged || fail "the tail did not keep moving with no key pressed"
-  tail=$(tail_of wag)
-done
+for _ in 1 2; do waits wagged || fail "the tail did not keep moving with no key pressed"; tail=$(tail_of wag); done
 
 # Ten walk steps, then F8: the trees go, and the body is ~37 px further right.
 body_x() { /usr/bin/convert "$work/$1.png" -fuzz 5% -fill black +opaque 'rgb(184,122,31)' -trim -format '%X' info:; }

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Under a window manager (openbox): F5 fills the screen and F6 gives back the
-# start size; closing the window through the window manager ends the program
-# with status 0.
+# start size; closing the window through openbox ends the program with status 0.
 # shellcheck source-path=SCRIPTDIR
 . "$(dirname "$0")/lib.sh"
 

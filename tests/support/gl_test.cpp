@@ -10,37 +10,19 @@
 
 namespace {
 
-int swaps = 0;
-int redisplays = 0;
-unsigned timerMs = 0;
-
-// Opens the real window through the program's own start-up, once per process.
-// Without a display glutInit exits with status 1: the test binary fails.
-class WindowEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static char name[] = "quadruped-test";
-        static char* argv[] = {name, nullptr};
-        int argc = 1;
-        setUpWindow(&argc, argv);
-        registerHandlers();
-        initGaitTables();
-    }
-};
-
 constexpr int kFeedbackViewport = 1000;
 constexpr double kFeedbackHalfSize = 5.0;
 
 } // namespace
 
+ToolkitCalls toolkitCalls;
 std::function<void()> beforeSwap;
 
 extern "C" {
 void __real_glutSwapBuffers();
 void __wrap_glutSwapBuffers()
 {
-    ++swaps;
+    ++toolkitCalls.swaps;
     if (beforeSwap)
         beforeSwap();
     __real_glutSwapBuffers();
@@ -48,30 +30,15 @@ void __wrap_glutSwapBuffers()
 void __real_glutPostRedisplay();
 void __wrap_glutPostRedisplay()
 {
-    ++redisplays;
+    ++toolkitCalls.redisplays;
     __real_glutPostRedisplay();
 }
 void __real_glutTimerFunc(unsigned ms, void (*callback)(int), int value);
 void __wrap_glutTimerFunc(unsigned ms, void (*callback)(int), int value)
 {
-    timerMs = ms;
+    toolkitCalls.timerMs = ms;
     __real_glutTimerFunc(ms, callback, value);
 }
-}
-
-int swapCount()
-{
-    return swaps;
-}
-
-int redisplayRequestCount()
-{
-    return redisplays;
-}
-
-unsigned lastTimerMs()
-{
-    return timerMs;
 }
 
 GLint stackDepth(GLenum which)
@@ -79,20 +46,6 @@ GLint stackDepth(GLenum which)
     GLint depth = 0;
     glGetIntegerv(which, &depth);
     return depth;
-}
-
-std::array<GLfloat, 16> modelviewMatrix()
-{
-    std::array<GLfloat, 16> m{};
-    glGetFloatv(GL_MODELVIEW_MATRIX, m.data());
-    return m;
-}
-
-std::array<GLfloat, 4> currentColour()
-{
-    std::array<GLfloat, 4> c{};
-    glGetFloatv(GL_CURRENT_COLOR, c.data());
-    return c;
 }
 
 std::array<int, 3> backPixel(int x, int y)
@@ -104,17 +57,15 @@ std::array<int, 3> backPixel(int x, int y)
     return {rgb[0], rgb[1], rgb[2]};
 }
 
-bool near(const std::array<int, 3>& pixel, const std::array<int, 3>& rgb)
+bool near(const std::array<int, 3>& p, const std::array<int, 3>& rgb)
 {
-    for (int k = 0; k < 3; ++k)
-        if (std::abs(pixel[k] - rgb[k]) > 3)
-            return false;
-    return true;
+    return std::abs(p[0] - rgb[0]) <= 3 && std::abs(p[1] - rgb[1]) <= 3 &&
+           std::abs(p[2] - rgb[2]) <= 3;
 }
 
 Vec3 toEye(const Vec3& w)
 {
-    const auto m = modelviewMatrix();
+    const auto m = glFloats<16>(GL_MODELVIEW_MATRIX);
     return {m[0] * w.x + m[4] * w.y + m[8] * w.z + m[12],
             m[1] * w.x + m[5] * w.y + m[9] * w.z + m[13],
             m[2] * w.x + m[6] * w.y + m[10] * w.z + m[14]};
@@ -162,26 +113,14 @@ std::vector<FeedbackVertex> feedbackVertices(const std::function<void()>& draw)
     return vertices;
 }
 
-Vec3 minCorner(const std::vector<FeedbackVertex>& v)
+std::pair<Vec3, Vec3> bounds(const std::vector<FeedbackVertex>& v)
 {
-    Vec3 m = v.at(0).p;
-    for (const FeedbackVertex& f : v)
-        m = {std::min(m.x, f.p.x), std::min(m.y, f.p.y), std::min(m.z, f.p.z)};
-    return m;
-}
-
-Vec3 maxCorner(const std::vector<FeedbackVertex>& v)
-{
-    Vec3 m = v.at(0).p;
-    for (const FeedbackVertex& f : v)
-        m = {std::max(m.x, f.p.x), std::max(m.y, f.p.y), std::max(m.z, f.p.z)};
-    return m;
-}
-
-Vec3 boundsCentre(const std::vector<FeedbackVertex>& v)
-{
-    const Vec3 lo = minCorner(v), hi = maxCorner(v);
-    return {(lo.x + hi.x) / 2, (lo.y + hi.y) / 2, (lo.z + hi.z) / 2};
+    Vec3 lo = v.at(0).p, hi = lo;
+    for (const FeedbackVertex& f : v) {
+        lo = {std::min(lo.x, f.p.x), std::min(lo.y, f.p.y), std::min(lo.z, f.p.z)};
+        hi = {std::max(hi.x, f.p.x), std::max(hi.y, f.p.y), std::max(hi.z, f.p.z)};
+    }
+    return {lo, hi};
 }
 
 void SceneTest::SetUp()
@@ -200,9 +139,14 @@ void SceneTest::TearDown()
     EXPECT_EQ(stackDepth(GL_PROJECTION_STACK_DEPTH), 1);
 }
 
+// The real window, opened through the program's own start-up once per test
+// process. Without a display glutInit exits with status 1: the binary fails.
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    ::testing::AddGlobalTestEnvironment(new WindowEnvironment);
+    int glutArgc = 1;
+    setUpWindow(&glutArgc, argv);
+    registerHandlers();
+    initGaitTables();
     return RUN_ALL_TESTS();
 }

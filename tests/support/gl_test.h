@@ -9,13 +9,17 @@
 
 #include <array>
 #include <functional>
+#include <utility>
 #include <vector>
 
-// Buffer swaps and redisplay requests since process start, and the delay of
-// the last timer armed (the toolkit calls are wrapped at link time).
-int swapCount();
-int redisplayRequestCount();
-unsigned lastTimerMs();
+// What the program asked of the toolkit since process start: buffer swaps,
+// redisplay requests, and the delay of the last timer armed (the toolkit
+// calls are wrapped at link time).
+struct ToolkitCalls {
+    int swaps = 0, redisplays = 0;
+    unsigned timerMs = 0;
+};
+extern ToolkitCalls toolkitCalls;
 // Runs just before each of the program's buffer swaps, while the frame is in the back buffer.
 extern std::function<void()> beforeSwap;
 
@@ -30,8 +34,13 @@ struct FeedbackVertex {
 };
 
 GLint stackDepth(GLenum which); // GL_MODELVIEW_STACK_DEPTH or GL_PROJECTION_STACK_DEPTH
-std::array<GLfloat, 16> modelviewMatrix();
-std::array<GLfloat, 4> currentColour();
+// N floats of GL state, as glGetFloatv gives them (matrices column by column).
+template <int N> std::array<GLfloat, N> glFloats(GLenum name)
+{
+    std::array<GLfloat, N> v{};
+    glGetFloatv(name, v.data());
+    return v;
+}
 // The colour a pixel of the back buffer holds, 0..255 per channel.
 std::array<int, 3> backPixel(int x, int y);
 // True when every channel of a pixel lies within 3/255 of rgb.
@@ -43,9 +52,8 @@ Vec3 toEye(const Vec3& world);
 // that draw() issues, read back in order through OpenGL's feedback mode with
 // lighting off (so each carries its current colour). The box is +-5 on each axis.
 std::vector<FeedbackVertex> feedbackVertices(const std::function<void()>& draw);
-Vec3 minCorner(const std::vector<FeedbackVertex>& v);
-Vec3 maxCorner(const std::vector<FeedbackVertex>& v);
-Vec3 boundsCentre(const std::vector<FeedbackVertex>& v);
+// The lowest and highest corners of the box around a set of vertices.
+std::pair<Vec3, Vec3> bounds(const std::vector<FeedbackVertex>& v);
 
 // Each test starts from the state the event loop first sees: start values,
 // filled tables, a 640 x 360 reshape with the start view in the modelview.

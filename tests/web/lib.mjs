@@ -5,12 +5,9 @@ import { readFile } from 'node:fs/promises';
 import { extname, join } from 'node:path';
 import puppeteer from 'puppeteer-core';
 
-const types = {
-  '.html': 'text/html; charset=utf-8',
-  '.js': 'text/javascript; charset=utf-8',
-  '.css': 'text/css; charset=utf-8',
-  '.wasm': 'application/wasm', // what WebAssembly.instantiateStreaming asks for
-};
+// .wasm as what WebAssembly.instantiateStreaming asks for.
+const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8',
+  '.css': 'text/css; charset=utf-8', '.wasm': 'application/wasm' };
 
 // Serves dir at a free port; resolves to { url, close }.
 export async function serve(dir) {

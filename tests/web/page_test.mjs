@@ -1,8 +1,7 @@
-// The browser build in headless Chromium, driven by real key presses; in five
-// states the canvas is held against the desktop frame of the same scene state.
-//   node page_test.mjs SITE_DIR RENDER_FRAMES WORK_DIR README.md [--screenshot PNG]
-// SITE_DIR: build-web/web; RENDER_FRAMES needs an X display; WORK_DIR takes the
-// pictures. --screenshot saves the whole page as PNG (docs/web.png).
+// The browser build (SITE_DIR: build-web/web) in headless Chromium, driven by
+// real key presses; in five states the canvas is held against the desktop frame
+// of the same state (RENDER_FRAMES needs an X display; pictures go to WORK_DIR).
+// --screenshot saves the whole page as PNG (docs/web.png).
 import { execFileSync } from 'node:child_process';
 import { mkdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
@@ -11,12 +10,8 @@ import { launch, serve } from './lib.mjs';
 const [siteDir, renderFrames, workDir, readmePath, flag, screenshotPath] = process.argv.slice(2);
 if (!readmePath || (flag && (flag !== '--screenshot' || !screenshotPath)))
   throw new Error('usage: node page_test.mjs SITE_DIR RENDER_FRAMES WORK_DIR README.md [--screenshot PNG]');
-
 let failed = 0;
-function check(name, ok, detail = '') {
-  failed += !ok;
-  console.log(`${ok ? 'ok  ' : 'FAIL'} ${name}${detail ? `: ${detail}` : ''}`);
-}
+function check(name, ok, detail = '') { failed += !ok; console.log(`${ok ? 'ok  ' : 'FAIL'} ${name}${detail ? `: ${detail}` : ''}`); }
 
 // Runs in the page before its scripts. waitFrame(condition) resolves with the
 // next frame whose state meets condition (an expression of `state`): that state
@@ -26,13 +21,11 @@ function hookFrames() {
   const waiting = new Set();
   const stateNow = () => JSON.parse(Module.UTF8ToString(Module._quadrupedState()));
   window.drawn = 0;
-  window.waitFrame = (condition) =>
-    new Promise((resolve) => {
-      const waiter = { wanted: new Function('state', `return ${condition};`), resolve };
-      waiting.add(waiter);
-      const late = () => waiting.delete(waiter) && resolve({ state: window.Module?._quadrupedState && stateNow() });
-      setTimeout(late, 10000);
-    });
+  window.waitFrame = (condition) => new Promise((resolve) => {
+    const waiter = { wanted: new Function('state', `return ${condition};`), resolve };
+    waiting.add(waiter);
+    setTimeout(() => waiting.delete(waiter) && resolve({ state: window.Module?._quadrupedState && stateNow() }), 10000);
+  });
   window.firstFrame = waitFrame('true');
   addEventListener('frame', () => {
     drawn++;
@@ -58,15 +51,11 @@ function holdAgainstDesktop(name, frame) {
   const desktop = readFileSync(desktopPath);
   const header = `P6\n${width} ${height}\n255\n`;
   const rgb = Buffer.alloc(width * height * 3); // the canvas's, rows top-down
-  let within = 0;
-  let worst = 0;
+  let [within, worst] = [0, 0];
   for (let p = 0; p < width * height; p++) {
     const from = ((height - 1 - Math.floor(p / width)) * width + (p % width)) * 4;
-    let gap = 0;
-    for (let c = 0; c < 3; c++) {
-      rgb[p * 3 + c] = pixels[from + c];
-      gap = Math.max(gap, Math.abs(pixels[from + c] - desktop[header.length + p * 3 + c]));
-    }
+    rgb.set(pixels.subarray(from, from + 3), p * 3);
+    const gap = Math.max(...[0, 1, 2].map((c) => Math.abs(pixels[from + c] - desktop[header.length + p * 3 + c])));
     within += gap <= 8;
     worst = Math.max(worst, gap);
   }
@@ -83,12 +72,10 @@ const browser = await launch();
 try {
   const page = await browser.newPage();
   await page.setViewport({ width: 1200, height: 800 });
-  const problems = [];
+  const [problems, letThrough] = [[], []];
   page.on('console', (message) => message.type() === 'error' && problems.push(message.text()));
   page.on('pageerror', (error) => problems.push(error.message));
-  // The keys whose browser action the page let happen (an exposed function
-  // outlives a reload, such as F5's).
-  const letThrough = [];
+  // The keys whose browser action the page let happen (an exposed function outlives a reload, such as F5's).
   await page.exposeFunction('letThrough', (key) => letThrough.push(key));
   await page.evaluateOnNewDocument(`(${hookFrames})();
     addEventListener('keydown', (event) => event.defaultPrevented || letThrough(event.key));`);
@@ -120,8 +107,7 @@ try {
   await press('F7');
   holdAgainstDesktop('3-lighting-off', await reach('F7: lighting off', 'state.lighting === 0'));
   await press('F7', 'F8');
-  holdAgainstDesktop('4-trees-off',
-                     await reach('F7, F8: lighting on, trees off', 'state.lighting === 1 && state.trees === 0'));
+  holdAgainstDesktop('4-trees-off', await reach('F7, F8: lighting on, trees off', 'state.lighting === 1 && state.trees === 0'));
   await press('F8', 'ArrowRight', 'ArrowRight', 'ArrowRight', 'ArrowUp', 'ArrowUp');
   holdAgainstDesktop('5-camera', await reach('F8 and the camera keys',
     'state.trees === 1 && Math.abs(state.cameraYaw - 0.15) < 1e-6 && state.cameraZ < 4.1'));
@@ -147,12 +133,10 @@ try {
   const after = await now();
   check('after the end no frame is drawn and the state stays', after.join() === then.join(), `${after[0] - then[0]} frames`);
   check('no console error or page error', problems.length === 0, problems.join('; '));
-
   if (ended) {
     const reloaded = await Promise.all([page.waitForNavigation({ timeout: 5000 }), page.click('#restart')]).catch(() => null);
     const again = reloaded && (await page.evaluate(() => firstFrame));
-    check('Start again: the program draws its first frame again',
-          again?.pixels && JSON.stringify(again.state) === JSON.stringify(first?.state));
+    check('Start again: the program draws its first frame again', again?.pixels && JSON.stringify(again.state) === JSON.stringify(first?.state));
   }
 } finally {
   await browser.close();

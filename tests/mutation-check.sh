@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Do the tests catch the faults of tests/mutations.txt? Each is applied to a
+# scratch copy of the tree, which is rebuilt, and the tests named for it run.
+# By hand, not in CI: tests/mutation-check.sh [PATTERN (grep -E) of faults]
+# SCRATCH=DIR keeps the copy and its build; the fuzz test runs 2000 events.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+pattern=${1:-.}
+scratch=${SCRATCH:-$(mktemp -d)}
+[ -n "${SCRATCH:-}" ] || trap 'rm -rf "$scratch"' EXIT
+export LIBGL_ALWAYS_SOFTWARE=1 QUADRUPED_FUZZ_EVENTS=${QUADRUPED_FUZZ_EVENTS:-2000}
+
+mkdir -p "$scratch/src"
+git -C "$root" ls-files -co --exclude-standard -z | grep -zv '^tests/web/node_modules/' |
+  (cd "$root" && tar --null -T - -cf -) | tar -xf - -C "$scratch/src"
+cmake -S "$scratch/src" -B "$scratch/build" -DQUADRUPED_TESTS=ON >"$scratch/build.log"
+cmake --build "$scratch/build" -j"$(nproc)" >>"$scratch/build.log"
+
+caught=0 missed=0
+while IFS= read -r line; do
+  case "$line" in '#'* | '') continue ;; esac
+  grep -qE -- "$pattern" <<<"$line" || continue
+  file=${line%% @@ *} rest=${line#* @@ }
+  expr=${rest%% @@ *} rest=${rest#* @@ }
+  what=${rest%% @@ *} regex=${rest#* @@ }
+  target="$scratch/src/$file"
+  cp "$target" "$scratch/original"
+  sed -i -e "$expr" "$target"
+  if [ "$(diff "$scratch/original" "$target" | grep -c '^[<>]')" -eq 0 ]; then
+    result="NOT APPLIED"
+  elif ! cmake --build "$scratch/build" -j"$(nproc)" >"$scratch/last-build.log" 2>&1; then
+    result="BUILD FAILED"
+  else
+    out=$(cd "$scratch/build" && xvfb-run -a -s "-screen 0 1280x1024x24" \
+      ctest -R "$regex" -j"$(nproc)" --timeout 300 2>&1) || true
+    failed=$(sed -n 's/^ *[0-9]* - \(.*\) (.*)$/\1/p' <<<"$out" | paste -sd, -)
+    if grep -q 'No tests were found' <<<"$out"; then
+      result="NO TEST matches $regex"
+    elif [ -n "$failed" ]; then
+      result="caught by $failed"
+    else
+      result="MISSED"
+    fi
+  fi
+  case "$result" in caught*) caught=$((caught + 1)) ;; *) missed=$((missed + 1)) ;; esac
+  cp "$scratch/original" "$target"
+  printf '%-20s | %-66s | %s\n' "$file" "$what" "$result"
+done <"$root/tests/mutations.txt"
+echo "$caught caught, $missed missed"
+[ "$missed" -eq 0 ]
