@@ -18,7 +18,7 @@ scripts/web.sh --build-only "$werror"
 npm ci --prefix tests/web --no-audit --no-fund
 
 export LIBGL_ALWAYS_SOFTWARE=1
-xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" \
   ctest --test-dir build --output-on-failure -j"$(nproc)"
 
 # Sanitized build. Mesa loads its software driver with dlopen and unloads it
@@ -39,5 +39,5 @@ export ASAN_OPTIONS="detect_leaks=1:check_initialization_order=1:strict_init_ord
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export QUADRUPED_FUZZ_EVENTS="${QUADRUPED_ASAN_FUZZ_EVENTS:-20000}"
-xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" \
   ctest --test-dir build-asan -L inprocess --output-on-failure -j"$(nproc)"

@@ -8,7 +8,7 @@
 # its own (xvfb-run -a finds a free display), unless it already runs under one.
 qd_own_x() {
   [ -n "${QD_OWN_X:-}" ] && return 0
-  QD_OWN_X=1 LIBGL_ALWAYS_SOFTWARE=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
+  QD_OWN_X=1 LIBGL_ALWAYS_SOFTWARE=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" bash "$0" "$@"
 }
 
 # qd_window PID: prints the viewable window of the X client that PID runs.

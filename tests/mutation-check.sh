@@ -31,9 +31,9 @@ while IFS= read -r line; do
   elif ! cmake --build "$scratch/build" -j"$(nproc)" >"$scratch/last-build.log" 2>&1; then
     result="BUILD FAILED"
   else
-    out=$(cd "$scratch/build" && xvfb-run -a -s "-screen 0 1280x1024x24" \
+    out=$(cd "$scratch/build" && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
       ctest -R "$regex" -j"$(nproc)" --timeout 300 2>&1) || true
-    failed=$(sed -n 's/^ *[0-9]* - \(.*\) (.*)$/\1/p' <<<"$out" | paste -sd, -)
+    failed=$(sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (.*)$/\1/p' <<<"$out" | paste -sd, -)
     if grep -q 'No tests were found' <<<"$out"; then
       result="NO TEST matches $regex"
     elif [ -n "$failed" ]; then
