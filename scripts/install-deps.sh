@@ -7,7 +7,7 @@
 #   demo     build, plus what scripts/run.sh's demo needs where there is no display
 #   package  build, plus what `cmake --build build --target package` needs
 #   fresh    what tests/fresh-machine.sh needs on top of the test packages
-#   lint     the format and shell-script checks that .ci/run makes
+#   lint     the format and shell-script checks that scripts/test.sh makes first
 #   test     everything scripts/test.sh needs; all is the same
 #   web      build the browser version (scripts/web.sh)
 #   web-test web, plus what the browser test needs (scripts/test.sh installs it too)
@@ -40,7 +40,7 @@ web-test)
   wanted=("${web_pkgs[@]}" "${web_test_pkgs[@]}")
   command -v npm >/dev/null || wanted+=(npm)
   ;;
-test | all) wanted=("${build_pkgs[@]}" "${demo_pkgs[@]}" "${package_pkgs[@]}" "${test_pkgs[@]}" "${fresh_pkgs[@]}") ;;
+test | all) wanted=("${build_pkgs[@]}" "${demo_pkgs[@]}" "${package_pkgs[@]}" "${test_pkgs[@]}" "${fresh_pkgs[@]}" "${lint_pkgs[@]}") ;;
 *)
   echo "usage: $0 [build|demo|package|fresh|lint|test|all|web|web-test]" >&2
   exit 2

@@ -19,10 +19,9 @@ import sys
 from Xlib import display
 from Xlib.ext import res
 d = display.Display()
-ids = d.res_query_client_ids([{"client": 0, "mask": res.LocalClientPIDMask}]).ids
-pids = {i.spec.client: list(i.value) for i in ids}
 for c in d.res_query_clients().clients:
-    if pids.get(c.resource_base) == [int(sys.argv[1])]:
+    ids = d.res_query_client_ids([{"client": c.resource_base, "mask": res.LocalClientPIDMask}]).ids
+    if ids and list(ids[0].value) == [int(sys.argv[1])]:
         print(c.resource_base, c.resource_mask)' "$1" 2>/dev/null) || return 1
   for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do
     [ $((w & ~mask)) -eq "$base" ] && echo "$w" && return 0

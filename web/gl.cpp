@@ -116,6 +116,18 @@ void flush()
     emscripten_glDrawArrays(GL_TRIANGLES, 0, static_cast<int>(triangles.size()));
 }
 
+// Lighting switches belong to the pipeline; the rest (the depth test) to WebGL.
+void setCapability(GLenum cap, bool on)
+{
+    ffp::Switch what;
+    if (ffp::switchOf(cap, what)) {
+        gl.pipeline.enable(what, on);
+        return;
+    }
+    flush();
+    on ? emscripten_glEnable(cap) : emscripten_glDisable(cap);
+}
+
 } // namespace
 
 extern "C" {
@@ -180,24 +192,12 @@ void glClear(GLbitfield mask)
 
 void glEnable(GLenum cap)
 {
-    ffp::Switch what;
-    if (ffp::switchOf(cap, what)) {
-        gl.pipeline.enable(what, true);
-    } else {
-        flush();
-        emscripten_glEnable(cap);
-    }
+    setCapability(cap, true);
 }
 
 void glDisable(GLenum cap)
 {
-    ffp::Switch what;
-    if (ffp::switchOf(cap, what)) {
-        gl.pipeline.enable(what, false);
-    } else {
-        flush();
-        emscripten_glDisable(cap);
-    }
+    setCapability(cap, false);
 }
 
 void glColor3f(GLfloat r, GLfloat g, GLfloat b)
