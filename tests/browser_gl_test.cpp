@@ -156,12 +156,6 @@ void glDrawElements(GLenum mode, GLsizei count, GLenum, const GLvoid* indices)
     for (GLsizei i = 0; i < count; ++i)
         recordElement(static_cast<const GLushort*>(indices)[i]);
 }
-void glDrawArrays(GLenum mode, GLint first, GLsizei count)
-{
-    recorded.push_back({mode, {}});
-    for (GLint i = first; i < first + count; ++i)
-        recordElement(static_cast<GLuint>(i));
-}
 }
 
 // The program's shapes come from our generators, so that Mesa and the pipeline see them.
