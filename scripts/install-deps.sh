@@ -41,6 +41,10 @@ web-test)
   command -v npm >/dev/null || wanted+=(npm)
   ;;
 test | all) wanted=("${build_pkgs[@]}" "${demo_pkgs[@]}" "${package_pkgs[@]}" "${test_pkgs[@]}" "${fresh_pkgs[@]}" "${lint_pkgs[@]}") ;;
+-h | --help)
+  sed -n '2,/^set -euo/{/^#/s/^# \{0,1\}//p}' "$0"
+  exit 0
+  ;;
 *)
   echo "usage: $0 [build|demo|package|fresh|lint|test|all|web|web-test]" >&2
   exit 2
