@@ -16,10 +16,10 @@ git -C "$root" ls-files -co --exclude-standard -z | grep -zv '^tests/web/node_mo
 cmake -S "$scratch/src" -B "$scratch/build" -DQUADRUPED_TESTS=ON >"$scratch/build.log"
 cmake --build "$scratch/build" -j"$(nproc)" >>"$scratch/build.log"
 # Faults whose tests include the browser test rebuild the page too, in the copy's build-web.
-page() {
-  [ -d "$scratch/src/build-web" ] || { ln -sfn "$root/tests/web/node_modules" "$scratch/src/tests/web/"; cmake --preset web -S "$scratch/src"; }
-  cmake --build "$scratch/src/build-web" -j"$(nproc)"
-}
+page() (
+  cd "$scratch/src" && { [ -d build-web ] || { ln -sfn "$root/tests/web/node_modules" tests/web/ && cmake --preset web; }; }
+  cmake --build --preset web -j"$(nproc)"
+)
 
 caught=0 missed=0
 while IFS= read -r line; do
