@@ -15,6 +15,17 @@ constexpr bool isHindLeg(int leg)
     return leg == kHindRightLeg || leg == kHindLeftLeg;
 }
 
+// Whether a leg's chain has the joint: the front legs' starts at joint 1.
+constexpr bool legHasJoint(int leg, int joint)
+{
+    return isHindLeg(leg) || joint > 0;
+}
+
+// Names of the legs in the numbering above and of their joints, root first,
+// as the pictures and the page call them.
+constexpr const char* kLegNames[] = {"hind right", "hind left", "front right", "front left"};
+constexpr const char* kJointNames[] = {"upper", "lower", "shin", "paw"};
+
 // The other leg of a leg's pair, on the other side; -1 for no leg.
 constexpr int partnerLeg(int leg)
 {

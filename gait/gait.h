@@ -28,6 +28,10 @@ const Gait& currentGait();
 // Fills the first half-cycle of both gaits' keyframe tables and the neck angle.
 void initGaitTables();
 
+// The keyframe the pose blends towards: the one after the current, or the
+// first after the cycle's last.
+int nextKeyframe();
+
 // Angle in degrees to draw a leg's joint at now: the current and the next
 // keyframe blended by the sub-step (second half-cycles mirror the legs).
 float jointAngle(int leg, int joint);

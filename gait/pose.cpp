@@ -12,10 +12,7 @@ float poseAngle(int leg, int joint, bool current)
         return 0.0f;
     const Gait& gait = currentGait();
     const PoseTable& table = scene.*gait.poses;
-    int k = scene.gaitFrame;
-    if (!current)
-        k = (scene.gaitFrame == gait.cycleKeyframes - 1) ? 0 : scene.gaitFrame + 1;
-
+    const int k = current ? scene.gaitFrame : nextKeyframe();
     if (k < 0)
         return 0.0f;
     if (k < gait.storedKeyframes)
@@ -29,6 +26,11 @@ float poseAngle(int leg, int joint, bool current)
 }
 
 } // namespace
+
+int nextKeyframe()
+{
+    return (scene.gaitFrame == currentGait().cycleKeyframes - 1) ? 0 : scene.gaitFrame + 1;
+}
 
 float jointAngle(int leg, int joint)
 {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Debian package with cpack into a temporary folder and checks it:
-# contents, Depends, lintian, the manual page's keys against README.md, the
+# contents, Depends, lintian, the manual page's keys against keys.json, the
 # desktop entry and its icon, and that the extracted program opens its window
 # (on $DISPLAY) and quits on Escape. Nothing is installed on the system.
 # Usage: tests/package_test.sh SOURCE_DIR BUILD_DIR
@@ -33,13 +33,12 @@ grep -Eq '(^|, )libgl1-mesa-dri' <<<"$depends" || fail "Depends does not name li
 lintian --fail-on error "$deb" >"$tmp/lintian" 2>&1 || fail "lintian: $(grep -v 'root privileges' "$tmp/lintian")"
 
 dpkg-deb -x "$deb" "$tmp/root"
-# The manual page lists the keys of README.md's table, in its order.
-awk '/^## /{keys = ($0 == "## Keys")} keys && /^\| / && !/^\| Key \|/ {
-  sub(/^\| */, ""); sub(/ \|.*/, ""); gsub(/`/, ""); print }' "$src/README.md" >"$tmp/keys.readme"
+# The manual page lists the keys of keys.json (the build's reading of README.md), in its order.
+sed -n 's/^{"key": "\([^"]*\)".*/\1/p' "$build/keys.json" >"$tmp/keys.list"
 zcat "$tmp/root/usr/share/man/man6/quadruped.6.gz" |
   awk '/^\.SH/{keys = ($0 == ".SH KEYS")} keys && tag { gsub(/\\f[BR]|\\&/, ""); print } { tag = keys && $0 == ".TP" }' \
     >"$tmp/keys.man"
-{ [ -s "$tmp/keys.readme" ] && diff -u "$tmp/keys.readme" "$tmp/keys.man"; } || fail "the manual page's keys are not README.md's"
+{ [ -s "$tmp/keys.list" ] && diff -u "$tmp/keys.list" "$tmp/keys.man"; } || fail "the manual page's keys are not keys.json's"
 entry=$tmp/root/usr/share/applications/quadruped.desktop
 { desktop-file-validate "$entry" >"$tmp/validate" 2>&1 && [ ! -s "$tmp/validate" ]; } ||
   fail "desktop-file-validate: $(cat "$tmp/validate")"

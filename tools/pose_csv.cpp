@@ -13,18 +13,6 @@
 #include "figure/parts.h"
 #include "gait/gait.h"
 
-namespace {
-
-const char* const kLegNames[kLegCount] = {"hind right", "hind left", "front right", "front left"};
-const char* const kJointNames[kJointCount] = {"upper", "lower", "shin", "paw"};
-
-bool jointMoves(int leg, int joint)
-{
-    return isHindLeg(leg) || joint > 0;
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     if (argc != 2 || (std::strcmp(argv[1], "walk") != 0 && std::strcmp(argv[1], "run") != 0)) {
@@ -38,7 +26,7 @@ int main(int argc, char** argv)
     std::printf("step,keyframe,substep");
     for (int leg = 0; leg < kLegCount; ++leg)
         for (int joint = 0; joint < kJointCount; ++joint)
-            if (jointMoves(leg, joint))
+            if (legHasJoint(leg, joint))
                 std::printf(",%s %s", kLegNames[leg], kJointNames[joint]);
     std::printf("\n");
 
@@ -47,7 +35,7 @@ int main(int argc, char** argv)
         std::printf("%d,%d,%d", step, scene.gaitFrame, scene.gaitSubstep);
         for (int leg = 0; leg < kLegCount; ++leg)
             for (int joint = 0; joint < kJointCount; ++joint)
-                if (jointMoves(leg, joint))
+                if (legHasJoint(leg, joint))
                     std::printf(",%g", double(jointAngle(leg, joint)));
         std::printf("\n");
         if (step > 0 && scene.gaitFrame == 0 && scene.gaitSubstep == 0)

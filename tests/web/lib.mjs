@@ -7,7 +7,7 @@ import puppeteer from 'puppeteer-core';
 
 // .wasm as what WebAssembly.instantiateStreaming asks for.
 const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8',
-  '.css': 'text/css; charset=utf-8', '.wasm': 'application/wasm' };
+  '.css': 'text/css; charset=utf-8', '.json': 'application/json', '.wasm': 'application/wasm' };
 
 // Serves dir at a free port; resolves to { url, close }.
 export async function serve(dir) {
