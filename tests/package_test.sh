@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package with cpack into a temporary folder and checks it:
-# contents, Depends, lintian, the manual page's keys against README.md, the
-# desktop entry and its icon, and that the extracted program opens its window
+# contents, Depends, lintian, the manual page's keys against README.md and its
+# title, the desktop entry and its icon, and that the extracted program opens its window
 # (on $DISPLAY) and quits on Escape. Nothing is installed on the system.
 # Usage: tests/package_test.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
@@ -40,6 +40,8 @@ zcat "$tmp/root/usr/share/man/man6/quadruped.6.gz" |
   awk '/^\.SH/{keys = ($0 == ".SH KEYS")} keys && tag { gsub(/\\f[BR]|\\&/, ""); print } { tag = keys && $0 == ".TP" }' \
     >"$tmp/keys.man"
 { [ -s "$tmp/keys.readme" ] && diff -u "$tmp/keys.readme" "$tmp/keys.man"; } || fail "the manual page's keys are not README.md's"
+zcat "$tmp/root/usr/share/man/man6/quadruped.6.gz" | grep -qF '"Trabalho de computação gráfica"' ||
+  fail "the manual page does not give the window's title"
 entry=$tmp/root/usr/share/applications/quadruped.desktop
 { desktop-file-validate "$entry" >"$tmp/validate" 2>&1 && [ ! -s "$tmp/validate" ]; } ||
   fail "desktop-file-validate: $(cat "$tmp/validate")"
