@@ -1,9 +1,9 @@
 // Random keys, special keys (known, unknown and absurd codes), tail ticks and
-// reshapes through the program's own handlers; after every event it asked for
-// exactly one frame and each invariant of the table holds. renderFrame is
-// wrapped at link time: a frame costs a millisecond, the state work of an event
-// microseconds, so only a random one in kDrawEvery is drawn. QUADRUPED_FUZZ_EVENTS
-// sets the number of events (default 100000), QUADRUPED_FUZZ_SEED the seed.
+// reshapes through the program's own handlers; after each, every invariant of
+// the table holds. renderFrame is wrapped at link time: a frame costs a
+// millisecond and an event's state work microseconds, so a random one in
+// kDrawEvery frames asked for is drawn. QUADRUPED_FUZZ_EVENTS (default 100000)
+// and QUADRUPED_FUZZ_SEED set the number of events and the seed.
 #include "support/gl_test.h"
 
 #include <climits>

@@ -54,4 +54,3 @@ qd_start "$tmp/root/usr/bin/quadruped" || fail "the extracted program's window d
 [ -z "$QD_WIN" ] || qd_quit || fail "the extracted program did not quit on Escape"
 
 [ "$failures" -eq 0 ] || { echo "$failures failure(s)"; exit 1; }
-echo "package: contents, Depends, lintian, manual page, desktop entry and the extracted program are right"

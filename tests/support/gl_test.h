@@ -1,6 +1,5 @@
-// What the in-process tests share: one real freeglut window with a Mesa context
-// per test process, counters of what the program asks of the toolkit, and
-// probes of the GL state.
+// What the in-process tests share: one real freeglut window and Mesa context per
+// test process, counters of what the program asks of the toolkit, GL probes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,11 +12,8 @@
 
 // What the program asked of the toolkit since process start (the calls are
 // wrapped at link time): redisplay requests, and the delay of the last timer.
-struct ToolkitCalls {
-    int redisplays = 0;
-    unsigned timerMs = 0;
-};
-extern ToolkitCalls toolkitCalls;
+extern int redisplays;
+extern unsigned timerMs;
 
 GLint glInteger(GLenum name); // one integer of GL state, e.g. GL_MODELVIEW_STACK_DEPTH
 // Passes when the back buffer's pixel lies within 3/255 of rgb in every channel.
