@@ -47,6 +47,8 @@ mkdir -p "$cache/archives/partial"
 cp -L /etc/resolv.conf "$root/etc/resolv.conf"
 # No /dev/pts in the root: dpkg's output goes straight through, not via a pty.
 echo 'Dpkg::Use-Pty "0";' >"$root/etc/apt/apt.conf.d/90no-pty"
+# A copy thrown away: dpkg syncs no file and skips manual pages and documents.
+printf 'force-unsafe-io\npath-exclude /usr/share/man/*\npath-exclude /usr/share/doc/*\n' >"$root/etc/dpkg/dpkg.cfg.d/90quick"
 # The tree as a developer has it: tracked and new files, not ignored ones (the
 # build folders) nor ones deleted but not yet committed.
 git -C "$src" ls-files -z --cached --others --exclude-standard |

@@ -9,7 +9,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <random>
 
@@ -121,7 +120,6 @@ TEST_F(Fuzz, RandomEventsKeepEveryInvariant)
 {
     const auto seed = static_cast<std::uint64_t>(envNumber("QUADRUPED_FUZZ_SEED", 0x5eed2026));
     const long events = envNumber("QUADRUPED_FUZZ_EVENTS", 100000);
-    std::printf("fuzz: seed %llu, %ld events\n", static_cast<unsigned long long>(seed), events);
     onReshape(48, 27);
     std::mt19937_64 random(seed); // the standard fixes its sequence: a seed replays anywhere
     for (long i = 0; i < events; ++i) {

@@ -123,17 +123,15 @@ TEST_F(Geometry, StraightLegsReachDownToTheirPawBasesUnderTheirHips)
 
 TEST_F(Geometry, HeadPieceHangsOffTheRaisedNeck)
 {
-    const auto boxes = [] { // neck first, then head: two boxes of one tessellation
+    const auto part = [](bool head) { // neck first, then head: two boxes of one tessellation
         const Vertices v = feedbackVertices(drawHead);
-        const auto half = v.begin() + static_cast<long>(v.size() / 2);
-        return std::make_pair(Vertices(v.begin(), half), Vertices(half, v.end()));
+        const auto half = v.begin() + long(v.size() / 2);
+        return box(head ? Vertices(half, v.end()) : Vertices(v.begin(), half));
     };
-    auto [neck, head] = boxes();
-    expectNear(box(neck).centre, {0, 0, 0});
-    expectNear(box(head).centre, {0.3012, 0.0750, 0}); // (0.8012, 0.2350) on the figure
-    scene.headAngle = 45.0f;                           // the neck lies level: 0.7 long, 0.2 high
-    std::tie(neck, head) = boxes();
-    expectNear(box(neck).size, {0.7, 0.2, 0.1}, 1e-5);
+    expectNear(part(false).centre, {0, 0, 0});
+    expectNear(part(true).centre, {0.3012, 0.0750, 0}); // (0.8012, 0.2350) on the figure
+    scene.headAngle = 45.0f;                            // the neck lies level: 0.7 long, 0.2 high
+    expectNear(part(false).size, {0.7, 0.2, 0.1}, 1e-5);
 }
 
 TEST_F(Geometry, TailDroopsBackwardsRisesInTheRunAndHalvesItsSwing)
