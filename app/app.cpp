@@ -17,8 +17,6 @@ namespace {
 constexpr unsigned kDisplayMode = GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH;
 constexpr int kWindowX = 100;
 constexpr int kWindowY = 100;
-constexpr int kWindowWidth = 640;
-constexpr int kWindowHeight = 360;
 constexpr unsigned kFirstTailTickMs = 100;
 
 } // namespace
@@ -44,7 +42,7 @@ void setUpWindow(int* argc, char** argv)
     glutInitDisplayMode(kDisplayMode);
     // Set after glutInit so they win over any -geometry on the command line.
     glutInitWindowPosition(kWindowX, kWindowY);
-    glutInitWindowSize(kWindowWidth, kWindowHeight);
+    glutInitWindowSize(kStartWidth, kStartHeight);
     glutCreateWindow(SceneState::windowTitle);
     enableDepthTest();
 }

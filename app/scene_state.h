@@ -3,6 +3,8 @@
 
 #include <GL/glu.h>
 
+#include "window_title.h"
+
 // Keyframe table shape: [keyframe][leg][joint], angles in degrees.
 constexpr int kTableKeyframes = 6;
 constexpr int kLegCount = 4;
@@ -51,18 +53,14 @@ struct SceneState {
     // The one quadric every cylinder is drawn with; created before main.
     GLUquadric* quadric = nullptr;
 
-    // Latin-1 bytes: 0xE7 is c-cedilla, 0xE3 a-tilde, 0xE1 a-acute. The string
-    // is split after \xE1 so that the following "f" is not read as a hex digit.
-    static constexpr char windowTitle[] = "Trabalho de computa\xE7\xE3o gr\xE1"
-                                          "fica";
+    // The window's title in Latin-1, made at build time from QUADRUPED_TITLE.
+    static constexpr const char* windowTitle = kWindowTitle;
 
     // Gait keyframe tables and the head's fixed neck angle, filled at start-up.
     PoseTable walkPoses = {};
     PoseTable runPoses = {};
     float neckAngle = 0.0f;
 };
-
-static_assert(sizeof SceneState::windowTitle == 31, "30 Latin-1 characters and a NUL");
 
 // The process's one scene state.
 extern SceneState scene;

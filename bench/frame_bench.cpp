@@ -1,9 +1,9 @@
 // What a frame costs, measured side by side in one process and one window:
 //   - renderFrame, the program's whole frame;
 //   - the floor: a frame that only clears and swaps;
-//   - a bare loop: the very same GL/GLU/GLUT calls in the same order, written
-//     out flat here with the start pose's numbers, without the program's
-//     structure (state record, tables, helper routines);
+//   - a flat replay: the very same GL/GLU/GLUT calls in the same order,
+//     recorded from renderFrame itself and replayed one after the other,
+//     without the program's structure (state record, tables, helper routines);
 //   - renderFrame with the trees switched off, to show their share;
 // at 640 x 360 and at 1920 x 1080; and the state work of a frame alone
 // (gaitStep, the fourteen jointAngle calls, tailTick).
@@ -16,9 +16,10 @@
 #include <GL/freeglut.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 #include <thread>
@@ -29,6 +30,7 @@
 #include "camera/camera.h"
 #include "gait/gait.h"
 #include "scene/scene.h"
+#include "tools/frame_capture.h"
 
 namespace {
 
@@ -36,11 +38,7 @@ struct Size {
     int width, height;
 };
 
-// Set only while sameFrames grabs a frame: the swap first copies the back buffer.
-bool capture = false;
-Size captureSize = {0, 0};
-std::vector<unsigned char> captured;
-constexpr Size kSmall = {640, 360};
+constexpr Size kSmall = {kStartWidth, kStartHeight};
 constexpr Size kLarge = {1920, 1080};
 
 // Resizes the real window and waits until the toolkit has seen the new size
@@ -63,7 +61,7 @@ bool resizeWindow(Size size)
     return true;
 }
 
-// The start state (walk gait, first keyframe), which the bare loop hard-codes.
+// The start state (walk gait, first keyframe), the one the replay was recorded in.
 void startState(benchmark::State& state, Size size)
 {
     resetSceneState();
@@ -79,183 +77,91 @@ void clearAndSwap()
     glutSwapBuffers();
 }
 
-// ---- the bare loop: renderFrame's calls for the start state, written flat ----
+// ---- the flat replay: renderFrame's own calls, recorded once ----
 
-void bareCylinder(GLUquadric* q, double base, double top, double height)
+// Every GL, GLU and toolkit call that the program's drawing code makes is
+// wrapped at link time (bench/CMakeLists.txt lists them). While recording,
+// each wrapper also keeps a call of the real function with its arguments;
+// pointer arguments are copied.
+bool recording = false;
+std::vector<std::function<void()>> recorded;
+
+template <typename Call> void keep(const Call& call)
 {
-    gluCylinder(q, base, top, height, 15, 2);
+    if (recording)
+        recorded.emplace_back(call);
+    call();
 }
 
-void bareFrame()
+// The record of one frame of the start state, as renderFrame draws it.
+void recordFrame()
 {
-    GLUquadric* const q = scene.quadric;
-    const GLfloat ambient[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    const GLfloat specular[4] = {0.2f, 0.3f, 0.3f, 1.0f};
-    const GLfloat diffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    const GLfloat position[4] = {300.0f, 2000.0f, -20.0f, 1.0f};
-    const GLfloat joint[3] = {0.6f, 0.5f, 0.3f};
-    const GLfloat limb[3] = {1.0f, 0.8f, 0.0f};
-
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_LIGHTING);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, specular);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
-    glLightfv(GL_LIGHT0, GL_POSITION, position);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_COLOR_MATERIAL);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, diffuse);
-    glMateriali(GL_FRONT_AND_BACK, GL_SHININESS, 50);
-
-    // Ground.
-    glPushMatrix();
-    glColor3f(0.05f, 0.25f, 0.05f);
-    glBegin(GL_QUADS);
-    glNormal3f(0.0f, 1.0f, 0.0f);
-    glVertex3f(-100.0f, 0.1f, -100.0f);
-    glVertex3f(-100.0f, 0.1f, 100.0f);
-    glVertex3f(100.0f, 0.1f, 100.0f);
-    glVertex3f(100.0f, 0.1f, -100.0f);
-    glEnd();
-    glPopMatrix();
-
-    // Trees.
-    for (int i = -4; i <= 3; ++i) {
-        for (int j = -4; j <= 3; ++j) {
-            glPushMatrix();
-            glTranslatef(i * 10.0f, 0.0f, j * 10.0f);
-            glColor3f(0.54f, 0.4f, 0.3f);
-            glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
-            bareCylinder(q, 0.2, 0.2, 2.0);
-            glTranslatef(0.0f, 0.0f, 2.0f);
-            glColor3f(0.14f, 0.42f, 0.13f);
-            bareCylinder(q, 0.8, 0.0, 2.0);
-            glPopMatrix();
-        }
-    }
-
-    // Figure at (0, 0.945, 1.5), heading 0.
-    glPushMatrix();
-    glTranslatef(0.0f, 0.945f, 1.5f);
-    glRotatef(0.0f, 0.0f, 1.0f, 0.0f);
-
-    // Body.
-    glPushMatrix();
-    glColor3f(0.6f, 0.4f, 0.1f);
-    glPushMatrix();
-    glTranslatef(-0.4f, 0.0f, 0.0f);
-    glPushMatrix();
-    glScalef(1.0f, 1.2f, 1.0f);
-    glutSolidSphere(0.1675, 8, 8);
-    glPopMatrix();
-    glScalef(2.0f, 0.8f, 0.5f);
-    glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
-    bareCylinder(q, 0.25, 0.25, 0.4);
-    glPopMatrix();
-    glPushMatrix();
-    glTranslatef(0.4f, 0.0f, 0.0f);
-    glScalef(1.0f, 1.2f, 0.75f);
-    glutSolidSphere(0.1675, 8, 8);
-    glPopMatrix();
-    glPopMatrix();
-
-    // Legs 0, 2, 3, 1 with the first walk keyframe's angles. Hind legs have
-    // three segments from joint 0, front legs two from joint 1; then the paw.
-    const struct {
-        float x, y, z;
-        bool hind;
-        float angle[4];
-    } legs[] = {
-        {-0.34f, 0.08f, 0.15f, true, {15, -35, 70, 0}},
-        {0.44f, -0.16f, 0.1f, false, {0, 7, -33, 0}},
-        {0.44f, -0.16f, -0.1f, false, {0, 4, -4, 0}},
-        {-0.34f, 0.08f, -0.15f, true, {-20, -26, 39, 0}},
-    };
-    const struct {
-        float sx, sy, sz, drop;
-    } segments[3] = {
-        {0.4f, 0.4f, 0.11f, 0.24f}, {0.2f, 0.5f, 0.1f, 0.29f}, {0.1f, 0.35f, 0.08f, 0.215f}};
-    for (const auto& leg : legs) {
-        glPushMatrix();
-        glTranslatef(leg.x, leg.y, leg.z);
-        glColor3fv(joint);
-        glutSolidSphere(0.04, 8, 8);
-        glColor3fv(limb);
-        glPushMatrix();
-        const int first = leg.hind ? 0 : 1;
-        for (int s = first; s < 3; ++s) {
-            glPushMatrix();
-            glRotatef(leg.angle[s], 0.0f, 0.0f, 1.0f);
-            glTranslatef(0.0f, -0.04f, 0.0f);
-            glPushMatrix();
-            glScalef(segments[s].sx, segments[s].sy, segments[s].sz);
-            glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
-            gluCylinder(q, 0.3, 0.3, 0.5, 15, 2);
-            glPopMatrix();
-            glTranslatef(0.0f, -segments[s].drop, 0.0f);
-            glColor3fv(joint);
-            glutSolidSphere(0.04, 8, 8);
-            glColor3fv(limb);
-        }
-        glPushMatrix();
-        glRotatef(leg.angle[3], 0.0f, 0.0f, 1.0f);
-        glTranslatef(0.0f, -0.04f, 0.0f);
-        glTranslatef(0.0f, -0.0525f, 0.0f);
-        glScalef(0.1f, 0.15f, 0.1f);
-        glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
-        glutSolidCone(0.5, 0.6, 8, 6);
-        glPopMatrix();
-        for (int s = first; s < 3; ++s)
-            glPopMatrix();
-        glPopMatrix();
-        glPopMatrix();
-    }
-
-    // Head.
-    glPushMatrix();
-    glTranslatef(0.5f, 0.16f, 0.0f);
-    glPushMatrix();
-    glRotatef(45.0f, 0.0f, 0.0f, 1.0f);
-    glPushMatrix();
-    glScalef(1.4f, 0.4f, 0.2f);
-    glutSolidCube(0.5);
-    glPopMatrix();
-    glTranslatef(0.266f, -0.16f, 0.0f);
-    glRotatef(90.0f, 0.0f, 0.0f, 1.0f);
-    glScalef(0.4f, 0.3f, 0.15f);
-    glutSolidCube(0.5);
-    glPopMatrix();
-    glPopMatrix();
-
-    // Tail, straight (angle 0, walk gait).
-    glPushMatrix();
-    glTranslatef(-0.56f, 0.08f, 0.0f);
-    glColor3fv(joint);
-    glutSolidSphere(0.032, 8, 8);
-    glColor3fv(limb);
-    glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
-    glRotatef(-45.0f, 1.0f, 0.0f, 0.0f);
-    glTranslatef(0.0f, 0.0f, -0.2f);
-    bareCylinder(q, 0.02, 0.03, 0.2);
-    glColor3fv(joint);
-    glutSolidSphere(0.08 / 3, 8, 8);
-    glColor3fv(limb);
-    glRotatef(0.0f, 0.0f, 1.0f, 0.0f);
-    glRotatef(-24.0f, 1.0f, 0.0f, 0.0f);
-    glTranslatef(0.0f, 0.0f, -0.15f);
-    bareCylinder(q, 0.015, 0.02, 0.15);
-    glColor3fv(joint);
-    glutSolidSphere(0.02, 8, 8);
-    glRotatef(0.0f, 0.0f, 1.0f, 0.0f);
-    glColor3fv(limb);
-    glTranslatef(0.0f, 0.0f, -0.25f);
-    bareCylinder(q, 0.0, 0.015, 0.25);
-    glPopMatrix();
-
-    glPopMatrix(); // figure
-
-    glutSwapBuffers();
+    resetSceneState();
+    recorded.clear();
+    recording = true;
+    beforeSwap = [] { recorded.emplace_back(glutSwapBuffers); };
+    renderFrame();
+    beforeSwap = nullptr;
+    recording = false;
 }
+
+// One frame from the record: the same calls, one after the other.
+void replayFrame()
+{
+    for (const auto& call : recorded)
+        call();
+}
+
+} // namespace
+
+#define WRAP(name, parameters, arguments)                                                          \
+    void __real_##name parameters;                                                                 \
+    void __wrap_##name parameters                                                                  \
+    {                                                                                              \
+        keep([=] { __real_##name arguments; });                                                    \
+    }
+extern "C" {
+WRAP(glClear, (GLbitfield m), (m))
+WRAP(glEnable, (GLenum c), (c))
+WRAP(glDisable, (GLenum c), (c))
+WRAP(glMateriali, (GLenum f, GLenum p, GLint v), (f, p, v))
+WRAP(glPushMatrix, (), ())
+WRAP(glPopMatrix, (), ())
+WRAP(glColor3f, (GLfloat r, GLfloat g, GLfloat b), (r, g, b))
+WRAP(glBegin, (GLenum m), (m))
+WRAP(glEnd, (), ())
+WRAP(glNormal3f, (GLfloat x, GLfloat y, GLfloat z), (x, y, z))
+WRAP(glVertex3f, (GLfloat x, GLfloat y, GLfloat z), (x, y, z))
+WRAP(glTranslatef, (GLfloat x, GLfloat y, GLfloat z), (x, y, z))
+WRAP(glRotatef, (GLfloat a, GLfloat x, GLfloat y, GLfloat z), (a, x, y, z))
+WRAP(glScalef, (GLfloat x, GLfloat y, GLfloat z), (x, y, z))
+WRAP(gluCylinder, (GLUquadric * q, GLdouble r, GLdouble t, GLdouble h, GLint s, GLint k),
+     (q, r, t, h, s, k))
+WRAP(glutSolidSphere, (GLdouble r, GLint s, GLint k), (r, s, k))
+WRAP(glutSolidCone, (GLdouble r, GLdouble h, GLint s, GLint k), (r, h, s, k))
+WRAP(glutSolidCube, (GLdouble s), (s))
+
+void __real_glLightfv(GLenum, GLenum, const GLfloat*);
+void __wrap_glLightfv(GLenum light, GLenum name, const GLfloat* v)
+{
+    const std::array<GLfloat, 4> copy = {v[0], v[1], v[2], v[3]};
+    keep([=] { __real_glLightfv(light, name, copy.data()); });
+}
+void __real_glMaterialfv(GLenum, GLenum, const GLfloat*);
+void __wrap_glMaterialfv(GLenum face, GLenum name, const GLfloat* v)
+{
+    const std::array<GLfloat, 4> copy = {v[0], v[1], v[2], v[3]};
+    keep([=] { __real_glMaterialfv(face, name, copy.data()); });
+}
+void __real_glColor3fv(const GLfloat*);
+void __wrap_glColor3fv(const GLfloat* v)
+{
+    const std::array<GLfloat, 3> copy = {v[0], v[1], v[2]};
+    keep([=] { __real_glColor3fv(copy.data()); });
+}
+}
+
+namespace {
 
 // ---- frame benchmarks ----
 
@@ -276,11 +182,11 @@ void BM_RenderFrameNoTrees(benchmark::State& state, Size size)
     scene.treesVisible = 1;
 }
 
-void BM_BareFrame(benchmark::State& state, Size size)
+void BM_ReplayFrame(benchmark::State& state, Size size)
 {
     startState(state, size);
     for (auto _ : state)
-        bareFrame();
+        replayFrame();
 }
 
 void BM_ClearSwap(benchmark::State& state, Size size)
@@ -333,7 +239,7 @@ void registerAll()
     for (const auto& s : sizes) {
         const Size size = s.size;
         for (const auto& b : {std::make_pair("renderFrame", &BM_RenderFrame),
-                              std::make_pair("bareFrame", &BM_BareFrame),
+                              std::make_pair("replayFrame", &BM_ReplayFrame),
                               std::make_pair("clearSwap", &BM_ClearSwap),
                               std::make_pair("renderFrameNoTrees", &BM_RenderFrameNoTrees)}) {
             const auto fn = b.second;
@@ -368,7 +274,7 @@ public:
     }
 };
 
-// Does the bare loop draw the same picture as renderFrame? Compares the two
+// Does the replay draw the same picture as renderFrame? Compares the two
 // frames' back buffers just before their swaps.
 bool sameFrames(Size size)
 {
@@ -376,44 +282,29 @@ bool sameFrames(Size size)
     if (!resizeWindow(size))
         return false;
     const auto grab = [size](void (*frame)()) {
-        captured.assign(std::size_t(size.width) * size.height * 4, 0);
-        captureSize = size;
-        capture = true;
+        std::vector<unsigned char> pixels;
+        beforeSwap = [&pixels, size] { pixels = readBackBuffer(0, 0, size.width, size.height); };
         frame();
-        capture = false;
-        return captured;
+        beforeSwap = nullptr;
+        return pixels;
     };
     const auto program = grab(renderFrame);
-    const auto bare = grab(bareFrame);
+    const auto replay = grab(replayFrame);
     const auto cleared = grab(clearAndSwap);
     const auto differing = [](const std::vector<unsigned char>& a,
                               const std::vector<unsigned char>& b) {
         long n = 0;
-        for (std::size_t i = 0; i < a.size(); i += 4)
-            n += std::memcmp(&a[i], &b[i], 3) != 0;
+        for (std::size_t i = 0; i < a.size(); i += 3)
+            n += !std::equal(&a[i], &a[i] + 3, &b[i]);
         return n;
     };
-    std::printf("pixels that differ: renderFrame vs bare loop %ld, renderFrame vs clear only %ld\n",
-                differing(program, bare), differing(program, cleared));
-    return differing(program, bare) == 0 && differing(program, cleared) > 0;
+    std::printf("%zu calls recorded; pixels that differ: renderFrame vs replay %ld, renderFrame vs "
+                "clear only %ld\n",
+                recorded.size(), differing(program, replay), differing(program, cleared));
+    return differing(program, replay) == 0 && differing(program, cleared) > 0;
 }
 
 } // namespace
-
-// Linked with --wrap=glutSwapBuffers: every frame's swap passes through here.
-extern "C" {
-void __real_glutSwapBuffers();
-void __wrap_glutSwapBuffers()
-{
-    if (capture) {
-        glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, captureSize.width, captureSize.height, GL_RGBA, GL_UNSIGNED_BYTE,
-                     captured.data());
-    }
-    __real_glutSwapBuffers();
-}
-}
 
 int main(int argc, char** argv)
 {
@@ -438,8 +329,9 @@ int main(int argc, char** argv)
 
     std::printf("GL: %s | %s | %s\n", glGetString(GL_VENDOR), glGetString(GL_RENDERER),
                 glGetString(GL_VERSION));
+    recordFrame();
     const bool same = sameFrames(kSmall);
-    std::printf("bare loop draws the same pixels as renderFrame at 640x360: %s\n",
+    std::printf("the replay draws the same pixels as renderFrame at 640x360: %s\n",
                 same ? "yes" : "NO");
 
     registerAll();
@@ -453,16 +345,16 @@ int main(int argc, char** argv)
         return it == m.end() ? 0.0 : it->second;
     };
     std::printf("\nSummary (medians of the repetitions, wall time):\n");
-    std::printf("%-10s %14s %14s %14s %16s %16s\n", "size", "renderFrame", "bare loop",
-                "clear+swap", "frame/bare", "frame/floor");
+    std::printf("%-10s %14s %14s %14s %16s %16s\n", "size", "renderFrame", "replay", "clear+swap",
+                "frame/replay", "frame/floor");
     for (const char* size : {"640x360", "1920x1080"}) {
         const double frame = get(std::string("renderFrame/") + size);
-        const double bare = get(std::string("bareFrame/") + size);
+        const double replay = get(std::string("replayFrame/") + size);
         const double floor = get(std::string("clearSwap/") + size);
-        if (frame <= 0 || bare <= 0 || floor <= 0)
+        if (frame <= 0 || replay <= 0 || floor <= 0)
             continue;
         std::printf("%-10s %11.0f us %11.0f us %11.0f us %15.2fx %15.2fx\n", size, frame / 1e3,
-                    bare / 1e3, floor / 1e3, frame / bare, frame / floor);
+                    replay / 1e3, floor / 1e3, frame / replay, frame / floor);
     }
     for (const char* size : {"640x360", "1920x1080"}) {
         const double frame = get(std::string("renderFrame/") + size);

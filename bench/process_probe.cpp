@@ -25,13 +25,11 @@
 #include <thread>
 #include <vector>
 
+#include "window_title.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Latin-1 bytes of the window title.
-constexpr char kTitle[] = "Trabalho de computa\xE7\xE3o gr\xE1"
-                          "fica";
 
 int ignoreXErrors(Display*, XErrorEvent*)
 {
@@ -52,7 +50,7 @@ Window findWindow(Display* display)
     for (unsigned i = 0; i < count && !found; ++i) {
         char* name = nullptr;
         if (XFetchName(display, children[i], &name) && name != nullptr) {
-            if (std::strcmp(name, kTitle) == 0)
+            if (std::strcmp(name, kWindowTitle) == 0)
                 found = children[i];
             XFree(name);
         }

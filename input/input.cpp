@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "app/app.h"
 #include "app/scene_state.h"
 #include "camera/camera.h"
 #include "gait/gait.h"
@@ -15,8 +16,6 @@ constexpr unsigned char kEscape = 27;
 constexpr double kTurnStep = 5.0;        // degrees per ',' or '.'
 constexpr float kCameraTurnStep = 0.05f; // radians per arrow press
 constexpr int kCameraMoveSteps = 5;      // 0.5 units per arrow press
-constexpr int kStartWidth = 640;
-constexpr int kStartHeight = 360;
 
 } // namespace
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Measures quadruped's performance with Mesa's software renderer (llvmpipe) in
 # a private Xvfb: the cost of a frame next to a clear-and-swap floor and to a
-# bare loop of the same calls, at 640x360 and 1920x1080; the state work of a
+# flat replay of the same calls, at 640x360 and 1920x1080; the state work of a
 # frame; and the real program's start-up time, idle CPU use and peak memory.
 # Installs what is missing and builds build-bench (Release) first.
 # Arguments go to the frame benchmark (Google Benchmark flags).

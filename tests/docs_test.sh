@@ -22,4 +22,3 @@ for f in docs/screenshot.png docs/walk-filmstrip.png docs/run-filmstrip.png docs
   got=$(/usr/bin/identify -regard-warnings -format '%m %Wx%H\n' "$tmp/$f" | uniq -c | xargs)
   [ "$got" = "$want" ] || { echo "FAIL: frames of the new $f: $got; of the committed one: $want"; exit 1; }
 done
-echo "docs: make-docs.sh writes pictures of the committed sizes, from the same frames and joint angles"

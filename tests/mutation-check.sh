@@ -5,7 +5,6 @@
 # SCRATCH=DIR keeps the copy and its build; the fuzz test runs 2000 events.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-pattern=${1:-.}
 scratch=${SCRATCH:-$(mktemp -d)}
 [ -n "${SCRATCH:-}" ] || trap 'rm -rf "$scratch"' EXIT
 export LIBGL_ALWAYS_SOFTWARE=1 QUADRUPED_FUZZ_EVENTS=${QUADRUPED_FUZZ_EVENTS:-2000}
@@ -24,14 +23,14 @@ page() (
 caught=0 missed=0
 while IFS= read -r line; do
   case "$line" in '#'* | '') continue ;; esac
-  grep -qE -- "$pattern" <<<"$line" || continue
+  grep -qE -- "${1:-.}" <<<"$line" || continue
   file=${line%% @@ *} rest=${line#* @@ }
   expr=${rest%% @@ *} rest=${rest#* @@ }
   what=${rest%% @@ *} regex=${rest#* @@ }
   target="$scratch/src/$file"
   cp "$target" "$scratch/original"
   sed -i -e "$expr" "$target"
-  if [ "$(diff "$scratch/original" "$target" | grep -c '^[<>]')" -eq 0 ]; then
+  if cmp -s "$scratch/original" "$target"; then
     result="NOT APPLIED"
   elif ! { cmake --build "$scratch/build" -j"$(nproc)" && { [[ $regex != *web* ]] || page; }; } >"$scratch/last-build.log" 2>&1; then
     result="BUILD FAILED"
@@ -39,17 +38,12 @@ while IFS= read -r line; do
     out=$(cd "$scratch/build" && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
       ctest -R "$regex" -j"$(nproc)" --timeout 300 2>&1) || true
     failed=$(sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (.*)$/\1/p' <<<"$out" | paste -sd, -)
-    if grep -q 'No tests were found' <<<"$out"; then
-      result="NO TEST matches $regex"
-    elif [ -n "$failed" ]; then
-      result="caught by $failed"
-    else
-      result="MISSED"
-    fi
+    result=${failed:+caught by $failed}
+    grep -q 'No tests were found' <<<"$out" && result="NO TEST matches $regex"
   fi
   case "$result" in caught*) caught=$((caught + 1)) ;; *) missed=$((missed + 1)) ;; esac
   cp "$scratch/original" "$target"
-  printf '%-20s | %-66s | %s\n' "$file" "$what" "$result"
+  printf '%-20s | %-66s | %s\n' "$file" "$what" "${result:-MISSED}"
 done <"$root/tests/mutations.txt"
 echo "$caught caught, $missed missed"
 [ "$missed" -eq 0 ]

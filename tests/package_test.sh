@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package with cpack into a temporary folder and checks it:
-# contents, Depends, lintian, the manual page's keys against keys.json, the
-# desktop entry and its icon, and that the extracted program opens its window
+# contents, Depends, lintian, the manual page's keys against keys.json and its
+# title, the desktop entry and its icon, and that the extracted program opens its window
 # (on $DISPLAY) and quits on Escape. Nothing is installed on the system.
 # Usage: tests/package_test.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
@@ -39,6 +39,8 @@ zcat "$tmp/root/usr/share/man/man6/quadruped.6.gz" |
   awk '/^\.SH/{keys = ($0 == ".SH KEYS")} keys && tag { gsub(/\\f[BR]|\\&/, ""); print } { tag = keys && $0 == ".TP" }' \
     >"$tmp/keys.man"
 { [ -s "$tmp/keys.list" ] && diff -u "$tmp/keys.list" "$tmp/keys.man"; } || fail "the manual page's keys are not keys.json's"
+zcat "$tmp/root/usr/share/man/man6/quadruped.6.gz" | grep -qF '"Trabalho de computação gráfica"' ||
+  fail "the manual page does not give the window's title"
 entry=$tmp/root/usr/share/applications/quadruped.desktop
 { desktop-file-validate "$entry" >"$tmp/validate" 2>&1 && [ ! -s "$tmp/validate" ]; } ||
   fail "desktop-file-validate: $(cat "$tmp/validate")"
@@ -51,4 +53,3 @@ qd_start "$tmp/root/usr/bin/quadruped" || fail "the extracted program's window d
 [ -z "$QD_WIN" ] || qd_quit || fail "the extracted program did not quit on Escape"
 
 [ "$failures" -eq 0 ] || { echo "$failures failure(s)"; exit 1; }
-echo "package: contents, Depends, lintian, manual page, desktop entry and the extracted program are right"

@@ -12,11 +12,10 @@
 //       figure. Files DIR/frame-NNN.ppm.
 //   render_frames state OUT.ppm [NAME=VALUE ...]
 //       one frame of the scene state given field by field, with the names the
-//       browser page's quadrupedState() uses (gait=walk|run, keyframe, substep,
-//       headAngle, headRising, bodyBob, tailAngle, tailSwingUp, figureX,
-//       figureZ, heading, advance, lighting, trees, cameraX, cameraZ,
-//       cameraYaw); fields not given keep their start values. The browser
-//       test holds the page's frames against these.
+//       browser page's quadrupedState() uses (app/scene_fields.h; gait=walk|run,
+//       and all but the aspect, which follows from the window); fields not
+//       given keep their start values. The browser test holds the page's
+//       frames against these.
 //   render_frames time COUNT [NAME=VALUE ...]
 //       draws COUNT frames of that state, reads one pixel back so that all of
 //       them are finished, and prints the wall time per frame (median of 5
@@ -36,28 +35,25 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/scene_fields.h"
 #include "app/scene_state.h"
 #include "camera/camera.h"
 #include "gait/gait.h"
 #include "input/input.h"
 #include "scene/scene.h"
+#include "tools/frame_capture.h"
 
 namespace {
 
-constexpr int kWidth = 640;
-constexpr int kHeight = 360;
+// Every frame is drawn in the program's window at its start size.
+constexpr int kWidth = kStartWidth;
+constexpr int kHeight = kStartHeight;
 
-// Where the next swapped frame goes; empty: frames are not kept.
-std::string capturePath;
 int written = 0;
 
 void writeBackBuffer(const std::string& path)
 {
-    std::vector<unsigned char> rgb(static_cast<size_t>(kWidth) * kHeight * 3);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-
+    const std::vector<unsigned char> rgb = readBackBuffer(0, 0, kWidth, kHeight);
     FILE* out = std::fopen(path.c_str(), "wb");
     if (out == nullptr) {
         std::perror(path.c_str());
@@ -77,9 +73,9 @@ void writeBackBuffer(const std::string& path)
 // Draws one frame with the program's renderFrame and keeps it at path.
 void keepFrame(const std::string& path)
 {
-    capturePath = path;
+    beforeSwap = [&path] { writeBackBuffer(path); };
     renderFrame();
-    capturePath.clear();
+    beforeSwap = nullptr;
 }
 
 void pressKey(unsigned char key)
@@ -169,30 +165,20 @@ bool setField(const char* assignment)
         return false;
     const std::string name(assignment, equals);
     const char* value = equals + 1;
-    if (name == "gait") {
-        if (std::strcmp(value, "walk") != 0 && std::strcmp(value, "run") != 0)
-            return false;
-        scene.walkGait = std::strcmp(value, "walk") == 0;
-        return true;
-    }
-    static const struct {
-        const char* name;
-        int* integer;
-        float* real;
-    } fields[] = {
-        {"keyframe", &scene.gaitFrame, nullptr},      {"substep", &scene.gaitSubstep, nullptr},
-        {"headAngle", nullptr, &scene.headAngle},     {"headRising", &scene.headRising, nullptr},
-        {"bodyBob", nullptr, &scene.bodyBob},         {"tailAngle", &scene.tailAngle, nullptr},
-        {"tailSwingUp", &scene.tailSwingUp, nullptr}, {"figureX", nullptr, &scene.figureX},
-        {"figureZ", nullptr, &scene.figureZ},         {"heading", nullptr, &scene.heading},
-        {"advance", &scene.advanceOnStep, nullptr},   {"lighting", &scene.lightingEnabled, nullptr},
-        {"trees", &scene.treesVisible, nullptr},      {"cameraX", nullptr, &scene.cameraX},
-        {"cameraZ", nullptr, &scene.cameraZ},         {"cameraYaw", nullptr, &scene.cameraAngle},
-    };
-    for (const auto& field : fields) {
-        if (name == field.name)
-            return field.integer != nullptr ? parseNumber(value, *field.integer)
-                                            : parseNumber(value, *field.real);
+    for (const SceneField& field : kSceneFields) {
+        if (name != field.name || !field.settable)
+            continue;
+        if (field.real != nullptr)
+            return parseNumber(value, scene.*field.real);
+        if (field.words[0] == nullptr)
+            return parseNumber(value, scene.*field.integer);
+        for (int word = 0; word < 2; ++word) {
+            if (std::strcmp(value, field.words[word]) == 0) {
+                scene.*field.integer = word;
+                return true;
+            }
+        }
+        return false;
     }
     return false;
 }
@@ -245,16 +231,6 @@ int usage(const char* name)
 }
 
 } // namespace
-
-extern "C" {
-void __real_glutSwapBuffers();
-void __wrap_glutSwapBuffers()
-{
-    if (!capturePath.empty())
-        writeBackBuffer(capturePath);
-    __real_glutSwapBuffers();
-}
-}
 
 int main(int argc, char** argv)
 {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/scene_fields.h"
 #include "app/scene_state.h"
 #include "figure/parts.h"
 #include "gait/gait.h"
@@ -50,20 +51,21 @@ extern "C" {
 // same float, so that a picture can be redrawn from exactly this state.
 EMSCRIPTEN_KEEPALIVE const char* quadrupedState()
 {
-    static char json[1024];
-    std::snprintf(json, sizeof json,
-                  "{\"gait\":\"%s\",\"keyframe\":%d,\"substep\":%d,"
-                  "\"headAngle\":%.9g,\"headRising\":%d,\"bodyBob\":%.9g,"
-                  "\"tailAngle\":%d,\"tailSwingUp\":%d,"
-                  "\"figureX\":%.9g,\"figureZ\":%.9g,\"heading\":%.9g,\"advance\":%d,"
-                  "\"lighting\":%d,\"trees\":%d,"
-                  "\"cameraX\":%.9g,\"cameraZ\":%.9g,\"cameraYaw\":%.9g,\"aspect\":%.9g}",
-                  scene.walkGait ? "walk" : "run", scene.gaitFrame, scene.gaitSubstep,
-                  double(scene.headAngle), scene.headRising, double(scene.bodyBob), scene.tailAngle,
-                  scene.tailSwingUp, double(scene.figureX), double(scene.figureZ),
-                  double(scene.heading), scene.advanceOnStep, scene.lightingEnabled,
-                  scene.treesVisible, double(scene.cameraX), double(scene.cameraZ),
-                  double(scene.cameraAngle), double(scene.aspectRatio));
+    static char json[1024]; // some 400 bytes are used
+    int used = 0;
+    const auto add = [&used](const char* format, auto... values) {
+        used += std::snprintf(json + used, sizeof json - used, format, values...);
+    };
+    for (const SceneField& field : kSceneFields) {
+        add(used == 0 ? "{\"%s\":" : ",\"%s\":", field.name);
+        if (field.real != nullptr)
+            add("%.9g", double(scene.*field.real));
+        else if (field.words[0] != nullptr)
+            add("\"%s\"", field.words[scene.*field.integer != 0]);
+        else
+            add("%d", scene.*field.integer);
+    }
+    add("%s", "}");
     return json;
 }
 
