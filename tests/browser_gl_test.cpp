@@ -61,7 +61,8 @@ TEST_F(BrowserGL, ReplayedFramesMatchMesa)
         std::vector<int> specials;
     } states[] = {
         {"first frame", "", {}},
-        {"12 walk steps, then the run gait", "bbbbbbbbbbbb", {GLUT_KEY_F1}},
+        {"22 walk steps", "bbbbbbbbbbbbbbbbbbbbbb", {}},
+        {"12 more, then the run gait", "bbbbbbbbbbbb", {GLUT_KEY_F1}},
         {"7 run steps, 3 turns, lighting off", "bbbbbbb,,,", {GLUT_KEY_F7}},
         {"lit, trees off, camera turned and moved",
          "",

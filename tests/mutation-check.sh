@@ -15,6 +15,12 @@ git -C "$root" ls-files -co --exclude-standard -z | grep -zv '^tests/web/node_mo
   (cd "$root" && tar --null -T - -cf -) | tar -xf - -C "$scratch/src"
 cmake -S "$scratch/src" -B "$scratch/build" -DQUADRUPED_TESTS=ON >"$scratch/build.log"
 cmake --build "$scratch/build" -j"$(nproc)" >>"$scratch/build.log"
+# Faults caught by the browser test need the page built (build-web) in the copy too.
+web() { (cd "$scratch/src" && cmake --build --preset web -j"$(nproc)") >>"$scratch/build.log" 2>&1; }
+if grep -v '^#' "$root/tests/mutations.txt" | grep -E -- "$pattern" | grep -q 'web_page'; then
+  ln -sfn "$root/tests/web/node_modules" "$scratch/src/tests/web/node_modules"
+  (cd "$scratch/src" && cmake --preset web) >>"$scratch/build.log" && web
+fi
 
 caught=0 missed=0
 while IFS= read -r line; do
@@ -28,7 +34,8 @@ while IFS= read -r line; do
   sed -i -e "$expr" "$target"
   if [ "$(diff "$scratch/original" "$target" | grep -c '^[<>]')" -eq 0 ]; then
     result="NOT APPLIED"
-  elif ! cmake --build "$scratch/build" -j"$(nproc)" >"$scratch/last-build.log" 2>&1; then
+  elif ! cmake --build "$scratch/build" -j"$(nproc)" >"$scratch/last-build.log" 2>&1 ||
+    { [[ $regex == *web_page* ]] && ! web; }; then
     result="BUILD FAILED"
   else
     out=$(cd "$scratch/build" && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \

@@ -31,8 +31,8 @@ constexpr GLint kMostShininess = 128;
 // The vertex stage is already done: positions arrive in clip space, colours lit.
 const char* const kVertexSource = R"(
 attribute vec4 position;
-attribute vec4 colour;
-varying vec4 shade;
+attribute vec3 colour;
+varying vec3 shade;
 void main() {
     gl_Position = position;
     shade = colour;
@@ -46,9 +46,9 @@ precision highp float;
 precision mediump float;
 #endif
 #endif
-varying vec4 shade;
+varying vec3 shade;
 void main() {
-    gl_FragColor = shade;
+    gl_FragColor = vec4(shade, 1.0);
 })";
 
 void draw(const std::vector<ffp::Vertex>& vertices, const std::vector<std::uint16_t>& indices);
@@ -146,7 +146,7 @@ void draw(const std::vector<ffp::Vertex>& vertices, const std::vector<std::uint1
     emscripten_glVertexAttribPointer(kPositionAttribute, 4, GL_FLOAT, 0, stride,
                                      reinterpret_cast<const void*>(offsetof(ffp::Vertex, clip)));
     emscripten_glEnableVertexAttribArray(kColourAttribute);
-    emscripten_glVertexAttribPointer(kColourAttribute, 4, GL_FLOAT, 0, stride,
+    emscripten_glVertexAttribPointer(kColourAttribute, 3, GL_FLOAT, 0, stride,
                                      reinterpret_cast<const void*>(offsetof(ffp::Vertex, colour)));
     emscripten_glDrawElements(GL_TRIANGLES, static_cast<int>(indices.size()), GL_UNSIGNED_SHORT,
                               nullptr);
@@ -279,12 +279,12 @@ void glDisable(GLenum cap)
 
 void glColor3f(GLfloat r, GLfloat g, GLfloat b)
 {
-    gl.pipeline.colour(r, g, b, 1.0f);
+    gl.pipeline.colour(r, g, b);
 }
 
 void glColor3fv(const GLfloat* rgb)
 {
-    gl.pipeline.colour(rgb[0], rgb[1], rgb[2], 1.0f);
+    gl.pipeline.colour(rgb[0], rgb[1], rgb[2]);
 }
 
 void glNormal3f(GLfloat x, GLfloat y, GLfloat z)

@@ -184,11 +184,6 @@ void Mesh::index()
     std::map<std::array<std::uint32_t, 3>, std::uint32_t> spot;
     for (const Part& part : parts) {
         const std::size_t base = spots.size();
-        assemble(part.primitive, part.points.size(),
-                 [&](std::size_t a, std::size_t b, std::size_t c) {
-                     for (std::size_t i : {a, b, c})
-                         corners.push_back(static_cast<std::uint32_t>(base + i));
-                 });
         for (const Point& p : part.points) {
             std::array<std::uint32_t, 3> bits;
             for (int k = 0; k < 3; ++k) {
@@ -198,6 +193,14 @@ void Mesh::index()
             spots.push_back(
                 spot.emplace(bits, static_cast<std::uint32_t>(spot.size())).first->second);
         }
+        // A triangle with two corners on one spot has no area: it colours nothing.
+        assemble(part.primitive, part.points.size(),
+                 [&](std::size_t a, std::size_t b, std::size_t c) {
+                     const std::uint32_t* at = spots.data() + base;
+                     if (at[a] != at[b] && at[b] != at[c] && at[c] != at[a])
+                         for (std::size_t i : {a, b, c})
+                             corners.push_back(static_cast<std::uint32_t>(base + i));
+                 });
     }
     spotCount = spot.size();
 }
@@ -247,12 +250,12 @@ void Pipeline::multiply(const Mat4& m)
     changed();
 }
 
+// A translation leaves the upper 3 x 3, and so the normal matrix, as it was.
 void Pipeline::translate(float x, float y, float z)
 {
     Mat4& m = current_->back();
     for (int row = 0; row < 4; ++row)
         m[12 + row] = m[row] * x + m[4 + row] * y + m[8 + row] * z + m[12 + row];
-    changed();
 }
 // A rotation about an axis through the origin, counter-clockwise seen from the
 // axis's tip. Rotations about a coordinate axis are built exactly, as Mesa does.
@@ -349,9 +352,9 @@ const Mat4& Pipeline::top(Stack stack) const
     return (stack == Stack::Modelview ? modelview_ : projection_).back();
 }
 
-void Pipeline::colour(float r, float g, float b, float a)
+void Pipeline::colour(float r, float g, float b)
 {
-    colour_ = {r, g, b, a};
+    colour_ = {r, g, b, 1.0f};
     if (colourMaterial_)
         materialAmbient_ = materialDiffuse_ = colour_;
 }
@@ -614,7 +617,7 @@ Vertex Pipeline::shade(float x, float y, float z, Vec4& eye)
     Vertex out;
     out.clip = apply(projection_.back(), eye[0], eye[1], eye[2], eye[3]);
     if (!lighting_) {
-        for (int k = 0; k < 4; ++k)
+        for (int k = 0; k < 3; ++k)
             out.colour[k] = clamp01(colour_[k]);
         return out;
     }
@@ -653,7 +656,7 @@ Vertex Pipeline::shade(float x, float y, float z, Vec4& eye)
             c[k] += ambient[k] * lightAmbient_[k] + diffuseFactor * diffuse[k] * lightDiffuse_[k] +
                     specular * materialSpecular_[k] * lightSpecular_[k];
     }
-    out.colour = {clamp01(c[0]), clamp01(c[1]), clamp01(c[2]), clamp01(diffuse[3])};
+    out.colour = {clamp01(c[0]), clamp01(c[1]), clamp01(c[2])};
     return out;
 }
 

@@ -14,10 +14,11 @@ namespace ffp {
 using Vec4 = std::array<float, 4>;
 using Mat4 = std::array<float, 16>; // column-major, as OpenGL keeps it
 
-// One vertex ready to rasterise: clip coordinates and its lit colour.
+// One vertex ready to rasterise: clip coordinates and its lit colour, red,
+// green and blue (every colour the layer is given is opaque).
 struct Vertex {
     Vec4 clip;
-    Vec4 colour;
+    std::array<float, 3> colour;
 };
 
 // WebGL 1 draws 16-bit indices: one batch holds at most this many vertices.
@@ -86,7 +87,7 @@ public:
     const Mat4& top(Stack stack) const;
 
     // Current vertex attributes and lighting state.
-    void colour(float r, float g, float b, float a);
+    void colour(float r, float g, float b);
     void normal(float x, float y, float z);
     void enable(Switch what, bool on);
     // glLightfv for light 0: GL_AMBIENT, GL_DIFFUSE, GL_SPECULAR or GL_POSITION
