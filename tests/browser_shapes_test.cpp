@@ -127,12 +127,13 @@ TEST_F(BrowserGL, ShapesSendWhatGluAndFreeglutSend)
                         primitive == ours.parts[p].primitive)
                 << name;
             ASSERT_EQ(ours.parts[p].points.size(), recorded[p].points.size()) << name;
-            for (std::size_t v = 0; v < recorded[p].points.size(); ++v)
+            for (std::size_t v = 0; v < recorded[p].points.size(); ++v) {
+                const ffp::Mesh::Point& q = ours.parts[p].points[v];
+                const Point mine = {q.position[0], q.position[1], q.position[2],
+                                    q.normal[0],   q.normal[1],   q.normal[2]};
                 for (int k = 0; k < 6; ++k)
-                    worst =
-                        std::max(worst, std::fabs((k < 3 ? ours.parts[p].points[v].position
-                                                         : ours.parts[p].points[v].normal)[k % 3] -
-                                                  recorded[p].points[v][k]));
+                    worst = std::max(worst, std::fabs(mine[k] - recorded[p].points[v][k]));
+            }
         }
         std::printf("%-36s largest difference of a position or normal: %g\n", name, worst);
         EXPECT_LE(worst, 1e-6f) << name;
