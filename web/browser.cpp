@@ -8,17 +8,19 @@
 
 namespace {
 
-constexpr const char* kCanvas = "#canvas";
+constexpr const char* kCanvas = "#canvas"; // the page's canvas, Module.canvas
 
 bool lost = false;
 void (*remakeObjects)() = nullptr;
 
+// Until it comes back the layer draws nothing.
 EM_BOOL onLost(int, const void*, void*)
 {
     lost = true;
     return EM_FALSE; // the page asks for the context back
 }
 
+// The layer's WebGL objects are made again, and the current scene drawn.
 EM_BOOL onRestored(int, const void*, void*)
 {
     lost = false;

@@ -76,6 +76,7 @@ Layer gl;
     host::stop(message);
 }
 
+// Stops the program on a value of a call that the layer does not handle.
 [[noreturn]] void unsupported(const char* call, const char* what, unsigned value)
 {
     stop("%s: %s 0x%04X is not supported by the browser's GL layer", call, what, value);
@@ -88,6 +89,7 @@ void outsidePrimitive(const char* call)
         stop("%s between glBegin and glEnd", call);
 }
 
+// A shader of the given type, compiled from source.
 unsigned compile(unsigned type, const char* source)
 {
     const unsigned shader = emscripten_glCreateShader(type);
