@@ -2,14 +2,19 @@
 // the repository's root, under an X server for the desktop figure (xvfb-run -a),
 // after scripts/web.sh --build-only and npm ci --prefix tests/web:
 //
-//   node bench/web_measure.mjs [SITE_DIR [RENDER_FRAMES]]
+//   node bench/web_measure.mjs [SITE_DIR [RENDER_FRAMES]] [--profile]
 //
 // (defaults build-web/web and build/tools/render_frames)
 //   - the download: each file of the page, raw and compressed with gzip -9;
 //   - from navigation to the first frame in headless Chromium, median of 5 loads;
 //   - one frame's wall time in the browser: 200 calls of renderFrame then a
 //     one-pixel read-back that waits for them, median of 5 runs, next to the
-//     desktop program's frame measured the same way (render_frames time).
+//     desktop program's frame measured the same way (render_frames time);
+//   - the WebAssembly time of one frame alone: the same 200 calls without the
+//     read-back, so WebGL's rasteriser, which runs apart, is not waited for;
+//   - with --profile, where the frame loop's time goes: Chromium's sampling
+//     profiler over 1000 frames, functions by their own time (build the page
+//     with -DCMAKE_EXE_LINKER_FLAGS=--profiling-funcs to see their names).
 import { execFileSync } from 'node:child_process';
 import { readdirSync, readFileSync } from 'node:fs';
 import { join } from 'node:path';
@@ -17,8 +22,10 @@ import { gzipSync } from 'node:zlib';
 // The browser test's server and Chromium, with its packages (tests/web/node_modules).
 import { launch, serve } from '../tests/web/lib.mjs';
 
-const siteDir = process.argv[2] || 'build-web/web';
-const renderFrames = process.argv[3] || 'build/tools/render_frames';
+const args = process.argv.slice(2).filter((arg) => arg !== '--profile');
+const profile = process.argv.includes('--profile');
+const siteDir = args[0] || 'build-web/web';
+const renderFrames = args[1] || 'build/tools/render_frames';
 const kLoads = 5;
 const kFrames = 200;
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
@@ -68,18 +75,49 @@ try {
       Module.onFrame = null; // the panel's update is not part of a frame
       Module._quadrupedDrawFrames(20);
       finish();
-      const perFrame = [];
+      const [perFrame, wasmOnly] = [[], []];
       for (let run = 0; run < 5; run++) {
-        const start = performance.now();
+        let start = performance.now();
         Module._quadrupedDrawFrames(count);
         finish();
         perFrame.push((performance.now() - start) / count);
+        start = performance.now();
+        Module._quadrupedDrawFrames(count);
+        wasmOnly.push((performance.now() - start) / count);
+        finish(); // outside the timing: the next run starts with nothing queued
       }
       Module.onFrame = onFrame;
-      return perFrame;
+      return [perFrame, wasmOnly];
     }, kFrames);
-    console.log(`browser, ${label}: ${median(runs).toFixed(3)} ms per frame ` +
-                `(runs ${Math.min(...runs).toFixed(3)} to ${Math.max(...runs).toFixed(3)})`);
+    const spread = (values) => `${median(values).toFixed(3)} ms per frame ` +
+      `(runs ${Math.min(...values).toFixed(3)} to ${Math.max(...values).toFixed(3)})`;
+    console.log(`browser, ${label}: ${spread(runs[0])}`);
+    console.log(`browser, ${label}, WebAssembly alone (no read-back): ${spread(runs[1])}`);
+  };
+  // Self time per function over a loop of frames, from Chromium's sampling profiler.
+  const profileFrames = async (label) => {
+    const session = await page.target().createCDPSession();
+    await session.send('Profiler.enable');
+    await session.send('Profiler.setSamplingInterval', { interval: 50 });
+    await session.send('Profiler.start');
+    await page.evaluate(() => {
+      const onFrame = Module.onFrame;
+      Module.onFrame = null;
+      Module._quadrupedDrawFrames(1000);
+      Module.onFrame = onFrame;
+    });
+    const { profile: result } = await session.send('Profiler.stop');
+    await session.detach();
+    const self = new Map();
+    let total = 0;
+    for (const node of result.nodes) {
+      const name = node.callFrame.functionName || `(${node.callFrame.url || 'anonymous'})`;
+      self.set(name, (self.get(name) || 0) + node.hitCount);
+      total += node.hitCount;
+    }
+    console.log(`profile, ${label}: own time of the functions over 1000 frames (${total} samples)`);
+    for (const [name, hits] of [...self].sort((a, b) => b[1] - a[1]).slice(0, 15))
+      console.log(`  ${(100 * hits / total).toFixed(1).padStart(5)} %  ${name}`);
   };
   const desktopFrame = (label, fields) => {
     try {
@@ -91,6 +129,7 @@ try {
   };
   await browserFrame('start state, 640 x 360');
   desktopFrame('start state', []);
+  if (profile) await profileFrames('start state');
   await page.keyboard.press('F8');
   await browserFrame('trees off');
   desktopFrame('trees off', ['trees=0']);

@@ -7,11 +7,6 @@
 
 namespace {
 
-constexpr int kSphereSlices = 8;
-constexpr int kSphereStacks = 8;
-constexpr int kTubeSlices = 15;
-constexpr int kTubeStacks = 2;
-
 constexpr float kBodyEndX = 0.4f;     // end spheres' centres at -x and +x
 constexpr double kEndRadius = 0.1675; // before the ends' scaling
 constexpr double kTubeRadius = 0.25;  // before the tube's scaling

@@ -6,13 +6,6 @@
 
 namespace {
 
-constexpr int kSphereSlices = 8;
-constexpr int kSphereStacks = 8;
-constexpr int kSegmentSlices = 15;
-constexpr int kSegmentStacks = 2;
-constexpr int kPawSlices = 8;
-constexpr int kPawStacks = 6;
-
 constexpr double kJointRadius = 0.04;
 constexpr float kJointGap = 0.04f; // each segment starts this far below its joint
 
@@ -69,8 +62,8 @@ void drawSegment(int leg, const Segment& segment, void (*below)(int))
     glPushMatrix();
     glScalef(segment.scale[0], segment.scale[1], segment.scale[2]);
     glRotatef(90.0f, 1.0f, 0.0f, 0.0f); // the cylinder's +z axis turns to -y
-    gluCylinder(scene.quadric, kSegmentRadius, kSegmentRadius, kSegmentHeight, kSegmentSlices,
-                kSegmentStacks);
+    gluCylinder(scene.quadric, kSegmentRadius, kSegmentRadius, kSegmentHeight, kTubeSlices,
+                kTubeStacks);
     glPopMatrix();
     glTranslatef(0.0f, -segment.drop, 0.0f);
     drawJoint();

@@ -6,11 +6,6 @@
 
 namespace {
 
-constexpr int kSphereSlices = 8;
-constexpr int kSphereStacks = 8;
-constexpr int kSegmentSlices = 15;
-constexpr int kSegmentStacks = 2;
-
 // The tail's bend in degrees: turned about y to point away from the head,
 // drooping about x at the root and bending further down at the second joint,
 // where the gait's lift counts half. The swing turns each segment further to
@@ -42,7 +37,7 @@ void drawTailJoint(double radius)
 void drawTailSegment(double length, double farRadius, double nearRadius)
 {
     glTranslatef(0.0f, 0.0f, static_cast<float>(-length));
-    gluCylinder(scene.quadric, farRadius, nearRadius, length, kSegmentSlices, kSegmentStacks);
+    gluCylinder(scene.quadric, farRadius, nearRadius, length, kTubeSlices, kTubeStacks);
 }
 
 } // namespace

@@ -1,13 +1,9 @@
-#include <GL/gl.h>
-#include <GL/glu.h>
+#include "app/toolkit.h"
 
 #include "app/scene_state.h"
 #include "scene/scene.h"
 
 namespace {
-
-constexpr int kSlices = 15;
-constexpr int kStacks = 2;
 
 constexpr double kTrunkRadius = 0.2;
 constexpr double kTrunkHeight = 2.0;
@@ -22,8 +18,8 @@ void drawTree()
 {
     glColor3f(0.54f, 0.4f, 0.3f); // bark brown
     glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
-    gluCylinder(scene.quadric, kTrunkRadius, kTrunkRadius, kTrunkHeight, kSlices, kStacks);
+    gluCylinder(scene.quadric, kTrunkRadius, kTrunkRadius, kTrunkHeight, kTubeSlices, kTubeStacks);
     glTranslatef(0.0f, 0.0f, static_cast<float>(kTrunkHeight));
     glColor3f(0.14f, 0.42f, 0.13f); // leaf green
-    gluCylinder(scene.quadric, kCrownRadius, 0.0, kCrownHeight, kSlices, kStacks);
+    gluCylinder(scene.quadric, kCrownRadius, 0.0, kCrownHeight, kTubeSlices, kTubeStacks);
 }

@@ -336,8 +336,18 @@ var Module = (function () {
   }
   document.getElementById('restart').addEventListener('click', () => location.reload());
 
+  // A lost WebGL context (a driver reset, a tab put away): ask for it back;
+  // once it is restored the program's GL layer draws the scene again.
+  canvas.addEventListener('webglcontextlost', (event) => {
+    event.preventDefault();
+    say('The picture is being restored…');
+  });
+  canvas.addEventListener('webglcontextrestored', () => say(''));
+
   const module = {
     canvas,
+    // As on the desktop, the program runs until it calls exit().
+    noExitRuntime: true,
     onFrame() {
       if (++frames === 1) {
         say('');

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <map>
 
 namespace ffp {
 
@@ -36,7 +38,7 @@ Vec4 apply(const Mat4& m, float x, float y, float z, float w)
 
 // The inverse transpose of m's upper 3 x 3, row-major: it carries normals to
 // eye space. Normals are not renormalised afterwards, as with GL_NORMALIZE off.
-std::array<float, 9> normalMatrix(const Mat4& m)
+std::array<float, 9> inverseTranspose(const Mat4& m)
 {
     const double a = m[0], b = m[4], c = m[8];
     const double d = m[1], e = m[5], f = m[9];
@@ -70,18 +72,80 @@ float clamp01(float v)
     return std::min(1.0f, std::max(0.0f, v));
 }
 
+// x to the whole power n (n >= 0), by squaring.
+float power(float x, int n)
+{
+    float result = 1.0f;
+    for (; n > 0; n >>= 1, x *= x)
+        if (n & 1)
+            result *= x;
+    return result;
+}
+
+// The planes of the view volume that a point in clip coordinates lies beyond, one bit each.
+unsigned char beyond(const Vec4& c)
+{
+    return static_cast<unsigned char>((c[0] < -c[3]) | (c[0] > c[3]) << 1 | (c[1] < -c[3]) << 2 |
+                                      (c[1] > c[3]) << 3 | (c[2] < -c[3]) << 4 |
+                                      (c[2] > c[3]) << 5);
+}
+constexpr unsigned char kEveryPlane = 0x3F;
+constexpr unsigned char kNearPlane = 0x10;
+// How far off a triangle's plane the eye must be, as a share of its distance,
+// before the triangle counts as turned away from it: edge-on ones are kept.
+constexpr float kEdgeOn = 1.0e-3f;
+// How far inside a tube's end planes the eye must be, as a share of its length.
+constexpr float kEndMargin = 1.0e-3f;
+
+// Calls emit(a, b, c) for each triangle of a primitive of n vertices, in
+// order. Quads split along the diagonal from their second to their fourth
+// vertex, as Mesa's software rasteriser splits them, so that colours blend
+// across each quad the same way.
+template <typename Emit> void assemble(Primitive primitive, std::size_t n, Emit emit)
+{
+    switch (primitive) {
+    case Primitive::Triangles:
+        for (std::size_t i = 0; i + 2 < n; i += 3)
+            emit(i, i + 1, i + 2);
+        break;
+    case Primitive::TriangleStrip:
+        for (std::size_t i = 0; i + 2 < n; ++i) {
+            if (i % 2 == 0)
+                emit(i, i + 1, i + 2);
+            else
+                emit(i + 1, i, i + 2);
+        }
+        break;
+    case Primitive::TriangleFan:
+        for (std::size_t i = 1; i + 1 < n; ++i)
+            emit(0, i, i + 1);
+        break;
+    case Primitive::Quads:
+        for (std::size_t i = 0; i + 3 < n; i += 4) {
+            emit(i, i + 1, i + 3);
+            emit(i + 1, i + 2, i + 3);
+        }
+        break;
+    case Primitive::QuadStrip:
+        for (std::size_t i = 0; i + 3 < n; i += 2) {
+            emit(i + 2, i, i + 3);
+            emit(i, i + 1, i + 3);
+        }
+        break;
+    }
+}
+
 } // namespace
 
-Primitive primitiveOf(unsigned glMode)
+bool primitiveOf(unsigned glMode, Primitive& primitive)
 {
     switch (glMode) {
-    case GL_POINTS: return Primitive::Points;
-    case GL_LINES: return Primitive::Lines;
-    case GL_TRIANGLE_STRIP: return Primitive::TriangleStrip;
-    case GL_TRIANGLE_FAN: return Primitive::TriangleFan;
-    case GL_QUADS: return Primitive::Quads;
-    case GL_QUAD_STRIP: return Primitive::QuadStrip;
-    default: return Primitive::Triangles;
+    case GL_TRIANGLES: primitive = Primitive::Triangles; return true;
+    case GL_TRIANGLE_STRIP: primitive = Primitive::TriangleStrip; return true;
+    case GL_TRIANGLE_FAN: primitive = Primitive::TriangleFan; return true;
+    case GL_QUADS: primitive = Primitive::Quads; return true;
+    case GL_QUAD_STRIP: primitive = Primitive::QuadStrip; return true;
+    default: return false;
     }
 }
 
@@ -95,7 +159,62 @@ bool switchOf(unsigned glCap, Switch& what)
     }
 }
 
-Pipeline::Pipeline() : modelview_{kIdentity}, projection_{kIdentity}, current_(&modelview_) {}
+void Mesh::begin(Primitive primitive)
+{
+    parts.push_back({primitive, {}});
+}
+
+void Mesh::add(float x, float y, float z, float nx, float ny, float nz)
+{
+    const float p[3] = {x, y, z};
+    for (int k = 0; k < 3; ++k) {
+        low[k] = size == 0 ? p[k] : std::min(low[k], p[k]);
+        high[k] = size == 0 ? p[k] : std::max(high[k], p[k]);
+    }
+    parts.back().points.push_back({{x, y, z}, {nx, ny, nz}});
+    last = {nx, ny, nz};
+    ++size;
+}
+
+void Mesh::index()
+{
+    corners.clear();
+    spots.clear();
+    // Positions told apart by their bits, with -0 made +0: an order for any float.
+    std::map<std::array<std::uint32_t, 3>, std::uint32_t> spot;
+    for (const Part& part : parts) {
+        const std::size_t base = spots.size();
+        for (const Point& p : part.points) {
+            std::array<std::uint32_t, 3> bits;
+            for (int k = 0; k < 3; ++k) {
+                const float v = p.position[k] + 0.0f;
+                std::memcpy(&bits[k], &v, sizeof v);
+            }
+            spots.push_back(
+                spot.emplace(bits, static_cast<std::uint32_t>(spot.size())).first->second);
+        }
+        // A triangle with two corners on one spot has no area: it colours nothing.
+        assemble(part.primitive, part.points.size(),
+                 [&](std::size_t a, std::size_t b, std::size_t c) {
+                     const std::uint32_t* at = spots.data() + base;
+                     if (at[a] != at[b] && at[b] != at[c] && at[c] != at[a])
+                         for (std::size_t i : {a, b, c})
+                             corners.push_back(static_cast<std::uint32_t>(base + i));
+                 });
+    }
+    spotCount = spot.size();
+}
+
+Pipeline::Pipeline(Draw draw)
+    : draw_(draw), modelview_{kIdentity}, projection_{kIdentity}, current_(&modelview_)
+{
+}
+
+void Pipeline::changed()
+{
+    if (current_ == &modelview_)
+        normalMatrixStale_ = true;
+}
 
 void Pipeline::selectStack(Stack stack)
 {
@@ -105,6 +224,7 @@ void Pipeline::selectStack(Stack stack)
 void Pipeline::loadIdentity()
 {
     current_->back() = kIdentity;
+    changed();
 }
 
 bool Pipeline::push()
@@ -120,21 +240,23 @@ bool Pipeline::pop()
     if (current_->size() <= 1)
         return false;
     current_->pop_back();
+    changed();
     return true;
 }
 
 void Pipeline::multiply(const Mat4& m)
 {
     current_->back() = product(current_->back(), m);
+    changed();
 }
 
+// A translation leaves the upper 3 x 3, and so the normal matrix, as it was.
 void Pipeline::translate(float x, float y, float z)
 {
     Mat4& m = current_->back();
     for (int row = 0; row < 4; ++row)
         m[12 + row] = m[row] * x + m[4 + row] * y + m[8 + row] * z + m[12 + row];
 }
-
 // A rotation about an axis through the origin, counter-clockwise seen from the
 // axis's tip. Rotations about a coordinate axis are built exactly, as Mesa does.
 void Pipeline::rotate(float degrees, float x, float y, float z)
@@ -170,6 +292,7 @@ void Pipeline::scale(float x, float y, float z)
     Mat4& m = current_->back();
     for (int row = 0; row < 4; ++row)
         m[row] *= x, m[4 + row] *= y, m[8 + row] *= z;
+    changed();
 }
 
 // A symmetric frustum: fovy is the full vertical angle, aspect is width / height.
@@ -229,14 +352,9 @@ const Mat4& Pipeline::top(Stack stack) const
     return (stack == Stack::Modelview ? modelview_ : projection_).back();
 }
 
-int Pipeline::depth(Stack stack) const
+void Pipeline::colour(float r, float g, float b)
 {
-    return static_cast<int>((stack == Stack::Modelview ? modelview_ : projection_).size());
-}
-
-void Pipeline::colour(float r, float g, float b, float a)
-{
-    colour_ = {r, g, b, a};
+    colour_ = {r, g, b, 1.0f};
     if (colourMaterial_)
         materialAmbient_ = materialDiffuse_ = colour_;
 }
@@ -260,36 +378,22 @@ void Pipeline::enable(Switch what, bool on)
     }
 }
 
-void Pipeline::lightAmbient(const Vec4& rgba)
+bool Pipeline::light(unsigned glName, const float* v)
 {
-    lightAmbient_ = rgba;
-}
-
-void Pipeline::lightDiffuse(const Vec4& rgba)
-{
-    lightDiffuse_ = rgba;
-}
-
-void Pipeline::lightSpecular(const Vec4& rgba)
-{
-    lightSpecular_ = rgba;
-}
-
-void Pipeline::lightPosition(const Vec4& p)
-{
-    lightPosition_ = apply(modelview_.back(), p[0], p[1], p[2], p[3]);
-}
-
-void Pipeline::light(unsigned glName, const float* v)
-{
-    const Vec4 value = {v[0], v[1], v[2], v[3]};
+    Vec4* colour = nullptr;
     switch (glName) {
-    case GL_AMBIENT: lightAmbient(value); break;
-    case GL_DIFFUSE: lightDiffuse(value); break;
-    case GL_SPECULAR: lightSpecular(value); break;
-    case GL_POSITION: lightPosition(value); break;
-    default: break;
+    case GL_AMBIENT: colour = &lightAmbient_; break;
+    case GL_DIFFUSE: colour = &lightDiffuse_; break;
+    case GL_SPECULAR: colour = &lightSpecular_; break;
+    case GL_POSITION:
+        lightPosition_ = apply(modelview_.back(), v[0], v[1], v[2], v[3]);
+        for (int k = 0; k < 3; ++k)
+            lightPoint_[k] = lightPosition_[k] / lightPosition_[3];
+        return true;
+    default: return false;
     }
+    *colour = {v[0], v[1], v[2], v[3]};
+    return true;
 }
 
 void Pipeline::materialSpecular(const Vec4& rgba)
@@ -297,95 +401,223 @@ void Pipeline::materialSpecular(const Vec4& rgba)
     materialSpecular_ = rgba;
 }
 
-void Pipeline::materialShininess(float shininess)
+void Pipeline::materialShininess(int shininess)
 {
     shininess_ = shininess;
 }
 
-void Pipeline::begin(Primitive primitive)
+bool Pipeline::begin(Primitive primitive)
 {
+    if (inside_)
+        return false;
     primitive_ = primitive;
     inside_ = true;
     pending_.clear();
+    pendingOutside_.clear();
+    pendingEye_.clear();
+    return true;
 }
 
-void Pipeline::vertex(float x, float y, float z)
+bool Pipeline::vertex(float x, float y, float z)
 {
     if (!inside_)
-        return;
-    pending_.push_back(shade(x, y, z));
+        return false;
+    pend(x, y, z);
+    return true;
 }
 
-// Splits the open primitive into triangles. Quads split along the diagonal from
-// their second to their fourth vertex, as Mesa's software rasteriser splits them,
-// so that colours blend across each quad the same way.
-void Pipeline::end()
+// One vertex shaded onto the open primitive, with where it lies.
+void Pipeline::pend(float x, float y, float z)
 {
-    if (!inside_)
-        return;
+    Vec4 eye;
+    pending_.push_back(shade(x, y, z, eye));
+    pendingOutside_.push_back(beyond(pending_.back().clip));
+    pendingEye_.push_back(eye);
+}
+
+// Splits the open primitive into indexed triangles, leaving out those wholly
+// beyond one plane of the view volume: they would cover no pixel.
+bool Pipeline::end()
+{
+    if (!inside_ || pending_.size() > kBatchVertices)
+        return false;
     inside_ = false;
-    const std::vector<Vertex>& v = pending_;
-    const std::size_t n = v.size();
-    switch (primitive_) {
-    case Primitive::Triangles:
-        for (std::size_t i = 0; i + 2 < n; i += 3)
-            emit(v[i], v[i + 1], v[i + 2]);
-        break;
-    case Primitive::TriangleStrip:
-        for (std::size_t i = 0; i + 2 < n; ++i) {
-            if (i % 2 == 0)
-                emit(v[i], v[i + 1], v[i + 2]);
-            else
-                emit(v[i + 1], v[i], v[i + 2]);
-        }
-        break;
-    case Primitive::TriangleFan:
-        for (std::size_t i = 1; i + 1 < n; ++i)
-            emit(v[0], v[i], v[i + 1]);
-        break;
-    case Primitive::Quads:
-        for (std::size_t i = 0; i + 3 < n; i += 4) {
-            emit(v[i], v[i + 1], v[i + 3]);
-            emit(v[i + 1], v[i + 2], v[i + 3]);
-        }
-        break;
-    case Primitive::QuadStrip:
-        for (std::size_t i = 0; i + 3 < n; i += 2) {
-            emit(v[i + 2], v[i], v[i + 3]);
-            emit(v[i], v[i + 1], v[i + 3]);
-        }
-        break;
-    case Primitive::Points:
-    case Primitive::Lines: break; // the program draws neither
+    const std::size_t n = pending_.size();
+    unsigned char everyVertex = kEveryPlane;
+    for (unsigned char planes : pendingOutside_)
+        everyVertex &= planes;
+    if (n < 3 || everyVertex != 0)
+        return true;
+    if (vertices_.size() + n > kBatchVertices)
+        flush();
+    const std::size_t base = vertices_.size();
+    vertices_.insert(vertices_.end(), pending_.begin(), pending_.end());
+    assemble(primitive_, n, [&](std::size_t a, std::size_t b, std::size_t c) {
+        if (keeps(a, b, c))
+            for (std::size_t i : {a, b, c})
+                indices_.push_back(static_cast<std::uint16_t>(base + i));
+    });
+    return true;
+}
+
+// Whether the pending triangle a b c lies partly inside the view volume.
+bool Pipeline::keeps(std::size_t a, std::size_t b, std::size_t c) const
+{
+    return (pendingOutside_[a] & pendingOutside_[b] & pendingOutside_[c]) == 0;
+}
+
+// Whether the eye sees the triangle (in eye space) from the side of the
+// mesh's inside, clearly off its plane.
+bool Pipeline::facesInwards(const Vec4& a, const Vec4& b, const Vec4& c) const
+{
+    const float u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+    const float v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+    const float n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                        u[0] * v[1] - u[1] * v[0]};
+    const float inwards[3] = {interior_[0] - a[0], interior_[1] - a[1], interior_[2] - a[2]};
+    const float towardsEye = -dot3(n, a.data());
+    return towardsEye * dot3(n, inwards) > 0.0f &&
+           towardsEye * towardsEye > kEdgeOn * kEdgeOn * dot3(n, n) * dot3(a.data(), a.data());
+}
+
+// Whether every triangle of the mesh that the eye sees from the inside is
+// hidden behind the mesh's own front. So it is for a convex body's closed
+// surface seen from outside, and for a tube's side seen from between the
+// planes of its open ends (no sight line then reaches the inside but through
+// the side): both when the whole box lies before the near plane, which keeps
+// the eye outside. The interior point for facesInwards is the box's centre.
+bool Pipeline::hidesItsBack(const Mesh& mesh)
+{
+    const Mat4& mv = modelview_.back();
+    if (mesh.shell == Mesh::Shell::Open || mv[3] != 0.0f || mv[7] != 0.0f || mv[11] != 0.0f ||
+        mv[15] != 1.0f)
+        return false;
+    for (int corner = 0; corner < 8; ++corner) {
+        const Vec4 eye = apply(mv, corner & 1 ? mesh.high[0] : mesh.low[0],
+                               corner & 2 ? mesh.high[1] : mesh.low[1],
+                               corner & 4 ? mesh.high[2] : mesh.low[2], 1.0f);
+        const Vec4 clip = apply(projection_.back(), eye[0], eye[1], eye[2], eye[3]);
+        if (clip[3] <= 0.0f || (beyond(clip) & kNearPlane) != 0)
+            return false;
     }
+    if (mesh.shell == Mesh::Shell::Tube) {
+        // The eye in the mesh's own coordinates: the inverse of the modelview
+        // (affine here) is the normal matrix's transpose and minus its translation.
+        const std::array<float, 9>& n = normalMatrix();
+        const float eyeZ = -(n[2] * mv[12] + n[5] * mv[13] + n[8] * mv[14]);
+        const float margin = kEndMargin * (mesh.high[2] - mesh.low[2]);
+        if (!(eyeZ > mesh.low[2] + margin && eyeZ < mesh.high[2] - margin))
+            return false;
+    }
+    interior_ = apply(mv, (mesh.low[0] + mesh.high[0]) / 2, (mesh.low[1] + mesh.high[1]) / 2,
+                      (mesh.low[2] + mesh.high[2]) / 2, 1.0f);
+    return true;
+}
+
+// True when the mesh's box lies wholly beyond one plane of the view volume:
+// the view volume is convex, so then every triangle of the mesh does too.
+bool Pipeline::outside(const Mesh& mesh) const
+{
+    unsigned char everyCorner = kEveryPlane;
+    for (int corner = 0; corner < 8 && everyCorner != 0; ++corner) {
+        const float x = corner & 1 ? mesh.high[0] : mesh.low[0];
+        const float y = corner & 2 ? mesh.high[1] : mesh.low[1];
+        const float z = corner & 4 ? mesh.high[2] : mesh.low[2];
+        const Vec4 eye = apply(modelview_.back(), x, y, z, 1.0f);
+        everyCorner &= beyond(apply(projection_.back(), eye[0], eye[1], eye[2], eye[3]));
+    }
+    return everyCorner != 0;
+}
+
+void Pipeline::draw(const Mesh& mesh)
+{
+    if (mesh.size == 0)
+        return;
+    if (outside(mesh))
+        ;
+    else if (mesh.size <= kBatchVertices && !mesh.corners.empty())
+        drawIndexed(mesh);
+    else
+        for (const Mesh::Part& part : mesh.parts) {
+            begin(part.primitive);
+            for (const Mesh::Point& p : part.points) {
+                normal_ = {p.normal[0], p.normal[1], p.normal[2]};
+                vertex(p.position[0], p.position[1], p.position[2]);
+            }
+            end();
+        }
+    // Drawn or not, the mesh leaves its last normal current, as sending it would.
+    normal_ = mesh.last;
+}
+
+// The whole mesh as one primitive of its indexed triangles. A triangle seen
+// from the mesh's inside is left out when hidesItsBack holds and every
+// triangle that shares a corner with it is seen from the inside as well:
+// where the back meets the front, depths come so close that the desktop's
+// own picture may show either, so the triangles there stay as they are drawn.
+void Pipeline::drawIndexed(const Mesh& mesh)
+{
     pending_.clear();
+    pendingOutside_.clear();
+    pendingEye_.clear();
+    for (const Mesh::Part& part : mesh.parts)
+        for (const Mesh::Point& p : part.points) {
+            normal_ = {p.normal[0], p.normal[1], p.normal[2]};
+            pend(p.position[0], p.position[1], p.position[2]);
+        }
+    const std::size_t triangles = mesh.corners.size() / 3;
+    const std::uint32_t* corner = mesh.corners.data();
+    const bool cull = hidesItsBack(mesh);
+    inwards_.assign(triangles, 0);
+    spotInwards_.assign(mesh.spotCount, cull);
+    for (std::size_t t = 0; cull && t < triangles; ++t) {
+        inwards_[t] = facesInwards(pendingEye_[corner[3 * t]], pendingEye_[corner[3 * t + 1]],
+                                   pendingEye_[corner[3 * t + 2]]);
+        for (int k = 0; k < 3 && !inwards_[t]; ++k)
+            spotInwards_[mesh.spots[corner[3 * t + k]]] = 0;
+    }
+    if (vertices_.size() + mesh.size > kBatchVertices)
+        flush();
+    const std::size_t base = vertices_.size();
+    vertices_.insert(vertices_.end(), pending_.begin(), pending_.end());
+    for (std::size_t t = 0; t < triangles; ++t) {
+        const std::uint32_t a = corner[3 * t], b = corner[3 * t + 1], c = corner[3 * t + 2];
+        const bool hidden = inwards_[t] && spotInwards_[mesh.spots[a]] &&
+                            spotInwards_[mesh.spots[b]] && spotInwards_[mesh.spots[c]];
+        if (!hidden && keeps(a, b, c))
+            for (std::uint32_t i : {a, b, c})
+                indices_.push_back(static_cast<std::uint16_t>(base + i));
+    }
 }
 
-std::vector<Vertex> Pipeline::takeTriangles()
+void Pipeline::flush()
 {
-    std::vector<Vertex> out;
-    out.swap(triangles_);
-    return out;
-}
-
-void Pipeline::emit(const Vertex& a, const Vertex& b, const Vertex& c)
-{
-    triangles_.push_back(a);
-    triangles_.push_back(b);
-    triangles_.push_back(c);
+    if (!indices_.empty())
+        draw_(vertices_, indices_);
+    vertices_.clear();
+    indices_.clear();
 }
 
 // One vertex through the modelview, the lighting and the projection. The
 // lighting is OpenGL 1.x's, in eye space: a local light, an infinite viewer,
 // front-face material for both faces, each result clamped to [0, 1].
-Vertex Pipeline::shade(float x, float y, float z) const
+const std::array<float, 9>& Pipeline::normalMatrix()
+{
+    if (normalMatrixStale_) {
+        normalMatrix_ = inverseTranspose(modelview_.back());
+        normalMatrixStale_ = false;
+    }
+    return normalMatrix_;
+}
+
+Vertex Pipeline::shade(float x, float y, float z, Vec4& eye)
 {
     const Mat4& mv = modelview_.back();
-    const Vec4 eye = apply(mv, x, y, z, 1.0f);
+    eye = apply(mv, x, y, z, 1.0f);
     Vertex out;
     out.clip = apply(projection_.back(), eye[0], eye[1], eye[2], eye[3]);
     if (!lighting_) {
-        for (int k = 0; k < 4; ++k)
+        for (int k = 0; k < 3; ++k)
             out.colour[k] = clamp01(colour_[k]);
         return out;
     }
@@ -397,14 +629,15 @@ Vertex Pipeline::shade(float x, float y, float z) const
         c[k] = ambient[k] * kGlobalAmbient[k];
 
     if (light0_) {
-        const std::array<float, 9> nm = normalMatrix(mv);
+        const std::array<float, 9>& nm = normalMatrix();
         const float n[3] = {nm[0] * normal_[0] + nm[1] * normal_[1] + nm[2] * normal_[2],
                             nm[3] * normal_[0] + nm[4] * normal_[1] + nm[5] * normal_[2],
                             nm[6] * normal_[0] + nm[7] * normal_[1] + nm[8] * normal_[2]};
         float toLight[3];
         if (lightPosition_[3] != 0.0f) {
+            const float toEyeSpace = 1.0f / eye[3];
             for (int k = 0; k < 3; ++k)
-                toLight[k] = lightPosition_[k] / lightPosition_[3] - eye[k] / eye[3];
+                toLight[k] = lightPoint_[k] - eye[k] * toEyeSpace;
         } else {
             for (int k = 0; k < 3; ++k)
                 toLight[k] = lightPosition_[k];
@@ -416,14 +649,14 @@ Vertex Pipeline::shade(float x, float y, float z) const
             float half[3] = {toLight[0], toLight[1], toLight[2] + 1.0f}; // infinite viewer
             normalise3(half);
             const float nDotH = dot3(n, half);
-            specular = nDotH > 0.0f ? std::pow(nDotH, shininess_) : 0.0f;
+            specular = nDotH > 0.0f ? power(nDotH, shininess_) : 0.0f;
         }
         const float diffuseFactor = std::max(nDotL, 0.0f);
         for (int k = 0; k < 3; ++k)
             c[k] += ambient[k] * lightAmbient_[k] + diffuseFactor * diffuse[k] * lightDiffuse_[k] +
                     specular * materialSpecular_[k] * lightSpecular_[k];
     }
-    out.colour = {clamp01(c[0]), clamp01(c[1]), clamp01(c[2]), clamp01(diffuse[3])};
+    out.colour = {clamp01(c[0]), clamp01(c[1]), clamp01(c[2])};
     return out;
 }
 

@@ -1,7 +1,5 @@
 #include "web/shapes.h"
 
-#include <GL/gl.h>
-
 #include <cmath>
 #include <vector>
 
@@ -40,26 +38,21 @@ Circle toolkitCircle(int points, bool half)
     return c;
 }
 
-// One vertex with its own normal, as the toolkit's vertex arrays pair them.
-void vertexWithNormal(float x, float y, float z, float nx, float ny, float nz)
-{
-    glNormal3f(nx, ny, nz);
-    glVertex3f(x, y, z);
-}
-
 } // namespace
 
 // Frustum side along +z: x = r sin(a), y = r cos(a), a turning from +y towards +x.
-void drawQuadricCylinder(double base, double top, double height, int slices, int stacks)
+ffp::Mesh quadricCylinder(double base, double top, double height, int slices, int stacks)
 {
+    ffp::Mesh mesh;
     if (slices >= kQuadricCacheSize)
         slices = kQuadricCacheSize - 1;
     if (slices < 2 || stacks < 1 || base < 0.0 || top < 0.0 || height < 0.0)
-        return;
+        return mesh;
     const float deltaRadius = static_cast<float>(base - top);
     const float length = static_cast<float>(std::sqrt(deltaRadius * deltaRadius + height * height));
     if (length == 0.0f)
-        return;
+        return mesh;
+    mesh.shell = ffp::Mesh::Shell::Tube;
     const float zNormal = deltaRadius / length;
     const float xyNormalRatio = static_cast<float>(height / length);
 
@@ -83,21 +76,22 @@ void drawQuadricCylinder(double base, double top, double height, int slices, int
             static_cast<float>(base - deltaRadius * (static_cast<float>(j) / stacks));
         const float radiusHigh =
             static_cast<float>(base - deltaRadius * (static_cast<float>(j + 1) / stacks));
-        glBegin(GL_QUAD_STRIP);
+        mesh.begin(ffp::Primitive::QuadStrip);
         for (int i = 0; i <= slices; ++i) {
-            glNormal3f(sinN[i], cosN[i], zNormal);
-            glVertex3f(radiusLow * sinA[i], radiusLow * cosA[i], zLow);
-            glVertex3f(radiusHigh * sinA[i], radiusHigh * cosA[i], zHigh);
+            mesh.add(radiusLow * sinA[i], radiusLow * cosA[i], zLow, sinN[i], cosN[i], zNormal);
+            mesh.add(radiusHigh * sinA[i], radiusHigh * cosA[i], zHigh, sinN[i], cosN[i], zNormal);
         }
-        glEnd();
     }
+    return mesh;
 }
 
 // Sphere strips from the +z pole down, slices clockwise from +x seen from +z.
-void drawSolidSphere(double radius, int slices, int stacks)
+ffp::Mesh solidSphere(double radius, int slices, int stacks)
 {
+    ffp::Mesh mesh;
     if (slices < 1 || stacks < 2)
-        return;
+        return mesh;
+    mesh.shell = ffp::Mesh::Shell::Closed;
     const float r = static_cast<float>(radius);
     const Circle around = toolkitCircle(slices, false);
     const Circle down = toolkitCircle(stacks, true);
@@ -105,30 +99,32 @@ void drawSolidSphere(double radius, int slices, int stacks)
     const auto emit = [&](int ring, int slice) {
         if (ring == 0 || ring == stacks) {
             const float z = ring == 0 ? 1.0f : -1.0f;
-            vertexWithNormal(0.0f, 0.0f, z * r, 0.0f, 0.0f, z);
+            mesh.add(0.0f, 0.0f, z * r, 0.0f, 0.0f, z);
             return;
         }
         const float x = around.cos[slice] * down.sin[ring];
         const float y = around.sin[slice] * down.sin[ring];
         const float z = down.cos[ring];
-        vertexWithNormal(x * r, y * r, z * r, x, y, z);
+        mesh.add(x * r, y * r, z * r, x, y, z);
     };
     // Each strip pairs the lower ring's point with the upper ring's.
     for (int ring = 0; ring < stacks; ++ring) {
-        glBegin(GL_TRIANGLE_STRIP);
+        mesh.begin(ffp::Primitive::TriangleStrip);
         for (int slice = 0; slice <= slices; ++slice) {
             emit(ring + 1, slice);
             emit(ring, slice);
         }
-        glEnd();
     }
+    return mesh;
 }
 
 // Cone base disc at z 0 facing -z, then side strips up to the apex on +z, clockwise from +x.
-void drawSolidCone(double base, double height, int slices, int stacks)
+ffp::Mesh solidCone(double base, double height, int slices, int stacks)
 {
+    ffp::Mesh mesh;
     if (slices < 1 || stacks < 1)
-        return;
+        return mesh;
+    mesh.shell = ffp::Mesh::Shell::Closed;
     const float b = static_cast<float>(base), h = static_cast<float>(height);
     const Circle around = toolkitCircle(slices, false);
     const float zStep = h / stacks;
@@ -138,12 +134,11 @@ void drawSolidCone(double base, double height, int slices, int stacks)
     const float cosn = static_cast<float>(h / slant);
     const float sinn = static_cast<float>(b / slant);
 
-    glBegin(GL_TRIANGLE_STRIP);
+    mesh.begin(ffp::Primitive::TriangleStrip);
     for (int j = 0; j <= slices; ++j) {
-        vertexWithNormal(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, -1.0f);
-        vertexWithNormal(around.cos[j] * b, around.sin[j] * b, 0.0f, 0.0f, 0.0f, -1.0f);
+        mesh.add(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, -1.0f);
+        mesh.add(around.cos[j] * b, around.sin[j] * b, 0.0f, 0.0f, 0.0f, -1.0f);
     }
-    glEnd();
 
     // The radius and height of each ring build up step by step, as the toolkit's do.
     std::vector<float> ringZ(stacks + 1), ringR(stacks + 1);
@@ -155,19 +150,19 @@ void drawSolidCone(double base, double height, int slices, int stacks)
         r -= rStep;
     }
     for (int i = 0; i < stacks; ++i) {
-        glBegin(GL_TRIANGLE_STRIP);
+        mesh.begin(ffp::Primitive::TriangleStrip);
         for (int j = 0; j <= slices; ++j) {
             const float nx = around.cos[j] * cosn, ny = around.sin[j] * cosn;
             for (int ring = i; ring <= i + 1; ++ring)
-                vertexWithNormal(around.cos[j] * ringR[ring], around.sin[j] * ringR[ring],
-                                 ringZ[ring], nx, ny, sinn);
+                mesh.add(around.cos[j] * ringR[ring], around.sin[j] * ringR[ring], ringZ[ring], nx,
+                         ny, sinn);
         }
-        glEnd();
     }
+    return mesh;
 }
 
 // Cube about the origin: faces +z, +x, +y, -x, -y, -z as the toolkit orders them, corners 012 023.
-void drawSolidCube(double size)
+ffp::Mesh solidCube(double size)
 {
     const float s = static_cast<float>(size) / 2;
     struct Face {
@@ -183,10 +178,12 @@ void drawSolidCube(double size)
         {{0, 0, -1}, {{1, -1, -1}, {-1, -1, -1}, {-1, 1, -1}, {1, 1, -1}}},
     };
     static const int kTriangleCorners[6] = {0, 1, 2, 0, 2, 3};
-    glBegin(GL_TRIANGLES);
+    ffp::Mesh mesh;
+    mesh.shell = ffp::Mesh::Shell::Closed;
+    mesh.begin(ffp::Primitive::Triangles);
     for (const Face& f : kFaces)
         for (int k : kTriangleCorners)
-            vertexWithNormal(f.corner[k][0] * s, f.corner[k][1] * s, f.corner[k][2] * s,
-                             f.normal[0], f.normal[1], f.normal[2]);
-    glEnd();
+            mesh.add(f.corner[k][0] * s, f.corner[k][1] * s, f.corner[k][2] * s, f.normal[0],
+                     f.normal[1], f.normal[2]);
+    return mesh;
 }

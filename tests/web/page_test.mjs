@@ -161,6 +161,15 @@ try {
   holdAgainstDesktop('5-camera', await page.reach('F8 and the camera keys',
     'state.trees === 1 && Math.abs(state.cameraYaw - 0.15) < 1e-6 && state.cameraZ < 4.1'));
 
+  // A lost WebGL context: the page says so, keys pressed meanwhile reach the
+  // program, and once the context is back the canvas shows their scene.
+  await page.evaluate(() => (window.lose = Module.ctx.getExtension('WEBGL_lose_context')).loseContext());
+  const restoring = await page.waitForSelector('#status:not([hidden])', { timeout: 3000 }).then((s) => s.evaluate((p) => p.textContent), () => null);
+  check('a lost context: the page says the picture is being restored', /restored/.test(restoring), restoring);
+  await press(',', ',');
+  await page.evaluate(() => lose.restoreContext());
+  holdAgainstDesktop('6-restored', await reach('the context restored, with the keys pressed meanwhile', 'state.heading === 25'));
+
   // F5: full screen (headless Chromium grants it); F6: back to 640 x 360.
   await press('F11', 'F5');
   await page.reach('F5: full screen, the program draws at the screen\'s size', 'document.fullscreenElement && ' +

@@ -1,0 +1,77 @@
+// The desktop's side of the browser's GL layer (see web/layer.h), for the
+// tests: WebGL's calls go to the same calls of Mesa's OpenGL, whose
+// compatibility profile holds WebGL 1's, and the frame stays in the back
+// buffer, where the tests read it.
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "web/layer.h"
+
+namespace {
+
+// Mesa's entry point of that name, past the GL names that gl.cpp defines.
+template <typename F> F mesa(const char* name)
+{
+    const auto entry = reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+    if (entry == nullptr) {
+        std::fprintf(stderr, "the GL layer: OpenGL has no %s\n", name);
+        std::abort();
+    }
+    return entry;
+}
+
+} // namespace
+
+#define WEBGL(result, name, params, args)                                                          \
+    extern "C" result emscripten_##name params                                                     \
+    {                                                                                              \
+        static const auto entry = mesa<result(*) params>(#name);                                   \
+        return entry args;                                                                         \
+    }
+WEBGL(unsigned, glCreateShader, (unsigned type), (type))
+WEBGL(void, glShaderSource, (unsigned s, int n, const char* const* text, const int* lengths),
+      (s, n, text, lengths))
+WEBGL(void, glCompileShader, (unsigned shader), (shader))
+WEBGL(unsigned, glCreateProgram, (), ())
+WEBGL(void, glAttachShader, (unsigned program, unsigned shader), (program, shader))
+WEBGL(void, glBindAttribLocation, (unsigned program, unsigned index, const char* name),
+      (program, index, name))
+WEBGL(void, glLinkProgram, (unsigned program), (program))
+WEBGL(void, glUseProgram, (unsigned program), (program))
+WEBGL(void, glGenBuffers, (int count, unsigned* buffers), (count, buffers))
+WEBGL(void, glBindBuffer, (unsigned target, unsigned buffer), (target, buffer))
+WEBGL(void, glBufferData, (unsigned target, std::ptrdiff_t size, const void* data, unsigned usage),
+      (target, size, data, usage))
+WEBGL(void, glEnableVertexAttribArray, (unsigned index), (index))
+WEBGL(void, glVertexAttribPointer,
+      (unsigned index, int size, unsigned type, unsigned char normalised, int stride,
+       const void* offset),
+      (index, size, type, normalised, stride, offset))
+WEBGL(void, glDrawElements, (unsigned mode, int count, unsigned type, const void* offset),
+      (mode, count, type, offset))
+WEBGL(void, glEnable, (unsigned cap), (cap))
+WEBGL(void, glDisable, (unsigned cap), (cap))
+WEBGL(void, glClear, (unsigned mask), (mask))
+WEBGL(void, glViewport, (int x, int y, int width, int height), (x, y, width, height))
+
+namespace host {
+
+void stop(const char* message)
+{
+    std::fprintf(stderr, "%s\n", message);
+    std::abort();
+}
+
+// Mesa's context is never lost.
+void watchContext(void (*)()) {}
+
+bool contextLost()
+{
+    return false;
+}
+
+void frameDrawn() {}
+
+} // namespace host
