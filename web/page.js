@@ -37,6 +37,7 @@ var Module = (function () {
   };
 
   let frames = 0;
+  let shape = `${canvas.width} / ${canvas.height}`;
   let ended = false;
   function showState() {
     const state = JSON.parse(module.UTF8ToString(module._quadrupedState()));
@@ -329,6 +330,9 @@ var Module = (function () {
     playing(false);
     document.querySelectorAll('[data-key], #play, #rate').forEach((control) => (control.disabled = true));
     status.hidden = true;
+    // The toolkit shrinks the ended program's drawing buffer to 1 x 1: the
+    // canvas keeps the shape of its last frame on the screen.
+    canvas.style.aspectRatio = shape;
     canvas.classList.add('ended');
     document.getElementById('ended-message').textContent = message;
     document.getElementById('ended').hidden = false;
@@ -357,6 +361,7 @@ var Module = (function () {
         // Right after the first frame, once the keys are known.
         keysLoaded.then(() => setTimeout(replay));
       }
+      shape = `${canvas.width} / ${canvas.height}`;
       canvas.dispatchEvent(frameEvent);
     },
     // Called once when the program ends with exit(), with its status (exit.js).

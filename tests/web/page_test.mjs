@@ -168,7 +168,7 @@ try {
   check('a lost context: the page says the picture is being restored', /restored/.test(restoring), restoring);
   await press(',', ',');
   await page.evaluate(() => lose.restoreContext());
-  holdAgainstDesktop('6-restored', await reach('the context restored, with the keys pressed meanwhile', 'state.heading === 25'));
+  holdAgainstDesktop('6-restored', await page.reach('the context restored, with the keys pressed meanwhile', 'state.heading === 25'));
 
   // F5: full screen (headless Chromium grants it); F6: back to 640 x 360.
   await press('F11', 'F5');
@@ -183,7 +183,9 @@ try {
   await press('Escape');
   const ended = await page.waitForSelector('#ended:not([hidden])', { timeout: 3000 }).catch(() => null);
   const message = ended && (await page.$eval('#ended-message', (p) => p.textContent));
-  check('Escape: the page says the program has ended', message === 'The program has ended (exit status 0).', message);
+  const shape = await page.evaluate(() => (({ width, height }) => width / height)(Module.canvas.getBoundingClientRect()));
+  check('Escape: the page says the program has ended, the canvas keeps its shape', message === 'The program has ended (exit status 0).' &&
+    Math.abs(shape - 640 / 360) < 0.01, `${message} ${shape}`);
   const now = () => page.evaluate(() => [drawn, Module.UTF8ToString(Module._quadrupedState())]);
   const then = await now();
   await press('b', 'F7');
@@ -217,12 +219,12 @@ try {
   const replayed = await linked.reach('the link replays its keys',
     'state.gait === "run" && state.heading === 15 && !/Replaying/.test(document.getElementById("status").textContent)');
   check('the link gives the scene of the keys pressed', scene(replayed?.state ?? {}) === scene(pressed.state), JSON.stringify(replayed?.state));
-  holdAgainstDesktop('6-link', replayed);
+  holdAgainstDesktop('7-link', replayed);
   await linked.close();
 
   const tap = async (key, times = 1) => { for (let i = 0; i < times; i++) await large.tap(`#pad [data-key="${key}"]`); };
   await tap('b', 12), await tap('F1'), await tap('b', 10), await tap(',', 3), await tap('Right');
-  holdAgainstDesktop('7-taps', await large.reach('taps on the pad reached the program, the canvas has the focus',
+  holdAgainstDesktop('8-taps', await large.reach('taps on the pad reached the program, the canvas has the focus',
     'state.gait === "run" && state.heading === 15 && Math.abs(state.cameraYaw - 0.05) < 1e-6 && document.activeElement === Module.canvas'));
   if (shotDir) await large.screenshot({ path: join(shotDir, 'web-phone.png') });
   // Steps given while act() runs, and in the 0.4 s after.
