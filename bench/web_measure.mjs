@@ -34,7 +34,7 @@ const kb = (bytes) => `${(bytes / 1024).toFixed(1)} KB`;
 console.log('== download');
 let raw = 0;
 let packed = 0;
-for (const name of readdirSync(siteDir).filter((n) => /\.(html|js|css|wasm)$/.test(n)).sort()) {
+for (const name of readdirSync(siteDir).filter((n) => /\.(html|js|css|json|wasm)$/.test(n)).sort()) {
   const data = readFileSync(join(siteDir, name));
   const gzipped = gzipSync(data, { level: 9 }).length;
   raw += data.length;
