@@ -20,14 +20,9 @@ var Module = (function () {
   // One event per frame, sent while the frame is still in the drawing buffer,
   // so a listener can read the very pixels and the state that drew them.
   const frameEvent = new Event('frame');
-  const shown = new Map();
-  function show(id, text) {
-    if (shown.get(id) !== text) {
-      shown.set(id, text);
-      document.getElementById(id).textContent = text;
-    }
-  }
+  // Writes text only when it changed, so that a frame that changes nothing touches nothing.
   const setText = (element, text) => element.textContent !== text && (element.textContent = text);
+  const show = (id, text) => setText(document.getElementById(id), text);
   const degrees = (angle) => `${angle.toFixed(1)}°`;
   const angleText = (angle) => (angle === null ? '–' : angle.toFixed(1));
   // status is the page's one live region: it speaks only when its text changes.
