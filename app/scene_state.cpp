@@ -1,5 +1,7 @@
 #include "app/scene_state.h"
 
+#include "app/toolkit.h"
+
 #include "gait/gait.h"
 
 // The quadric is created by this static initialiser, before main and before

@@ -1,9 +1,9 @@
 // The one scene state shared by every toolkit handler.
 #pragma once
 
-#include <GL/glu.h>
-
 #include "window_title.h"
+
+struct GLUquadric;
 
 // Keyframe table shape: [keyframe][leg][joint], angles in degrees.
 constexpr int kTableKeyframes = 6;

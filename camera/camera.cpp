@@ -1,6 +1,6 @@
 #include "camera/camera.h"
 
-#include <GL/glu.h>
+#include "app/toolkit.h"
 
 #include <cmath>
 

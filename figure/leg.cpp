@@ -33,6 +33,8 @@ constexpr float kPawDrop = 0.0525f;
 constexpr float kPawScale[3] = {0.1f, 0.15f, 0.1f};
 constexpr double kPawConeRadius = 0.5;
 constexpr double kPawConeHeight = 0.6;
+constexpr int kPawSlices = 8;
+constexpr int kPawStacks = 6;
 
 // Turns at the leg's joint about z, then drops by the joint gap.
 void turnAtJoint(int leg, int joint)

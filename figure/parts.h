@@ -38,6 +38,14 @@ constexpr int partnerLeg(int leg)
     }
 }
 
+// How finely the figure's round pieces are cut: the spheres (body ends and
+// joints) in slices around their axis and stacks along it, and likewise the
+// tubes (body, leg and tail segments).
+constexpr int kSphereSlices = 8;
+constexpr int kSphereStacks = 8;
+constexpr int kTubeSlices = 15;
+constexpr int kTubeStacks = 2;
+
 // Colours every piece shares (RGB).
 constexpr float kJointColour[3] = {0.6f, 0.5f, 0.3f};
 constexpr float kLimbColour[3] = {1.0f, 0.8f, 0.0f};

@@ -9,6 +9,9 @@ constexpr double kTrunkRadius = 0.2;
 constexpr double kTrunkHeight = 2.0;
 constexpr double kCrownRadius = 0.8;
 constexpr double kCrownHeight = 2.0;
+// How finely both are cut: slices around the tree's axis, stacks along it.
+constexpr int kSlices = 15;
+constexpr int kStacks = 2;
 
 } // namespace
 
@@ -18,8 +21,8 @@ void drawTree()
 {
     glColor3f(0.54f, 0.4f, 0.3f); // bark brown
     glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
-    gluCylinder(scene.quadric, kTrunkRadius, kTrunkRadius, kTrunkHeight, kTubeSlices, kTubeStacks);
+    gluCylinder(scene.quadric, kTrunkRadius, kTrunkRadius, kTrunkHeight, kSlices, kStacks);
     glTranslatef(0.0f, 0.0f, static_cast<float>(kTrunkHeight));
     glColor3f(0.14f, 0.42f, 0.13f); // leaf green
-    gluCylinder(scene.quadric, kCrownRadius, 0.0, kCrownHeight, kTubeSlices, kTubeStacks);
+    gluCylinder(scene.quadric, kCrownRadius, 0.0, kCrownHeight, kSlices, kStacks);
 }

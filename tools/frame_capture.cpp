@@ -1,6 +1,6 @@
 #include "tools/frame_capture.h"
 
-#include <GL/gl.h>
+#include "app/toolkit.h"
 
 #include <cstddef>
 

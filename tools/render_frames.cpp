@@ -24,7 +24,7 @@
 // Every state change goes through the program's handlers (onKey, onSpecialKey)
 // or its state operations (tailTick, orientCamera); every picture is what
 // renderFrame leaves in the back buffer just before its buffer swap.
-#include <GL/freeglut.h>
+#include "app/toolkit.h"
 
 #include <algorithm>
 #include <chrono>

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <GL/freeglut.h>
+#include "app/toolkit.h"
 
 #include <array>
 
