@@ -1,14 +1,13 @@
 // The one scene state shared by every toolkit handler.
 #pragma once
 
+#include "app/legs.h"
 #include "window_title.h"
 
 struct GLUquadric;
 
 // Keyframe table shape: [keyframe][leg][joint], angles in degrees.
 constexpr int kTableKeyframes = 6;
-constexpr int kLegCount = 4;
-constexpr int kJointCount = 4;
 using PoseTable = float[kTableKeyframes][kLegCount][kJointCount];
 
 // Every variable the handlers share, with its start value. Floats hold

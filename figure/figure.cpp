@@ -1,5 +1,6 @@
 #include "app/toolkit.h"
 
+#include "app/legs.h"
 #include "app/scene_state.h"
 #include "figure/figure.h"
 #include "figure/parts.h"

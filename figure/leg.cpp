@@ -1,5 +1,6 @@
 #include "app/toolkit.h"
 
+#include "app/legs.h"
 #include "app/scene_state.h"
 #include "figure/parts.h"
 #include "gait/gait.h"
@@ -12,11 +13,6 @@ constexpr float kJointGap = 0.04f; // each segment starts this far below its joi
 // Every segment is this cylinder, scaled per segment and hung along -y.
 constexpr double kSegmentRadius = 0.3;
 constexpr double kSegmentHeight = 0.5;
-
-constexpr int kUpperJoint = 0;
-constexpr int kLowerJoint = 1;
-constexpr int kShinJoint = 2;
-constexpr int kPawJoint = 3;
 
 // One leg segment's shape and the drop to the next joint centre.
 struct Segment {

@@ -1,5 +1,5 @@
+#include "app/legs.h"
 #include "app/scene_state.h"
-#include "figure/parts.h"
 #include "gait/gait.h"
 
 namespace {

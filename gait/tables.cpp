@@ -1,7 +1,7 @@
 #include <cstddef>
 
+#include "app/legs.h"
 #include "app/scene_state.h"
-#include "figure/parts.h"
 #include "gait/gait.h"
 
 namespace {
@@ -52,11 +52,11 @@ template <std::size_t N> void fill(PoseTable& table, const LegPose (&rows)[N])
 {
     for (const LegPose& row : rows) {
         float* joints = table[row.keyframe][row.leg];
-        if (isHindLeg(row.leg))
-            joints[0] = row.upper;
-        joints[1] = row.lower;
-        joints[2] = row.shin;
-        joints[3] = row.paw;
+        if (legHasJoint(row.leg, kUpperJoint))
+            joints[kUpperJoint] = row.upper;
+        joints[kLowerJoint] = row.lower;
+        joints[kShinJoint] = row.shin;
+        joints[kPawJoint] = row.paw;
     }
 }
 

@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/legs.h"
 #include "app/scene_state.h"
-#include "figure/parts.h"
 #include "gait/gait.h"
 
 int main(int argc, char** argv)

@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <string>
 
+#include "app/legs.h"
 #include "app/scene_fields.h"
 #include "app/scene_state.h"
-#include "figure/parts.h"
 #include "gait/gait.h"
 #include "scene/scene.h"
 
