@@ -11,6 +11,7 @@
 #include "gait/gait.h"
 #include "input/input.h"
 #include "scene/scene.h"
+#include "window_title.h" // kWindowTitle: the title in Latin-1, made from QUADRUPED_TITLE
 
 namespace {
 
@@ -43,7 +44,7 @@ void setUpWindow(int* argc, char** argv)
     // Set after glutInit so they win over any -geometry on the command line.
     glutInitWindowPosition(kWindowX, kWindowY);
     glutInitWindowSize(kStartWidth, kStartHeight);
-    glutCreateWindow(SceneState::windowTitle);
+    glutCreateWindow(kWindowTitle);
     enableDepthTest();
 }
 

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "app/legs.h"
-#include "window_title.h"
 
 struct GLUquadric;
 
@@ -43,17 +42,8 @@ struct SceneState {
     float lookZ = -1.0f;
     float aspectRatio = 0.0f;
 
-    // Lighting constants, never written.
-    static constexpr float lightDiffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    static constexpr float lightAmbient[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    static constexpr float lightSpecular[4] = {0.2f, 0.3f, 0.3f, 1.0f};
-    static constexpr float lightPosition[4] = {300.0f, 2000.0f, -20.0f, 1.0f};
-
     // The one quadric every cylinder is drawn with; created before main.
     GLUquadric* quadric = nullptr;
-
-    // The window's title in Latin-1, made at build time from QUADRUPED_TITLE.
-    static constexpr const char* windowTitle = kWindowTitle;
 
     // Gait keyframe tables and the head's fixed neck angle, filled at start-up.
     PoseTable walkPoses = {};

@@ -6,6 +6,12 @@
 
 namespace {
 
+// Light 0, a point (w = 1) far overhead so that the whole grid is lit from
+// above; the material's specular is the light's diffuse white.
+constexpr GLfloat kLightAmbient[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+constexpr GLfloat kLightDiffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+constexpr GLfloat kLightSpecular[4] = {0.2f, 0.3f, 0.3f, 1.0f};
+constexpr GLfloat kLightPosition[4] = {300.0f, 2000.0f, -20.0f, 1.0f};
 constexpr GLint kShininess = 50;
 
 constexpr float kGroundY = 0.1f;
@@ -25,10 +31,10 @@ void setUpLighting()
     // Fresh copies each frame: OpenGL never sees the constants themselves.
     GLfloat ambient[4], specular[4], diffuse[4], position[4];
     for (int i = 0; i < 4; ++i) {
-        ambient[i] = SceneState::lightAmbient[i];
-        specular[i] = SceneState::lightSpecular[i];
-        diffuse[i] = SceneState::lightDiffuse[i];
-        position[i] = SceneState::lightPosition[i];
+        ambient[i] = kLightAmbient[i];
+        specular[i] = kLightSpecular[i];
+        diffuse[i] = kLightDiffuse[i];
+        position[i] = kLightPosition[i];
     }
 
     if (scene.lightingEnabled)
