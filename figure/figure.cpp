@@ -13,6 +13,9 @@ constexpr double kEndRadius = 0.1675; // before the ends' scaling
 constexpr double kTubeRadius = 0.25;  // before the tube's scaling
 constexpr double kTubeLength = 0.4;   // before the tube's x2 scaling
 
+// RGB of the whole body, both ends and the tube.
+constexpr float kCoatColour[3] = {0.6f, 0.4f, 0.1f};
+
 // Where each piece hangs on the body, in the figure's frame.
 struct Attachment {
     int leg;
@@ -37,7 +40,7 @@ void drawBody()
         glTranslatef(0.0f, scene.bodyBob, 0.0f); // left in place: moves the whole figure
 
     glPushMatrix();
-    glColor3f(0.6f, 0.4f, 0.1f); // coat brown
+    glColor3fv(kCoatColour);
 
     glPushMatrix();
     glTranslatef(-kBodyEndX, 0.0f, 0.0f);

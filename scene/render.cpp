@@ -16,6 +16,7 @@ constexpr GLint kShininess = 50;
 
 constexpr float kGroundY = 0.1f;
 constexpr float kGroundHalfSize = 100.0f;
+constexpr float kGroundColour[3] = {0.05f, 0.25f, 0.05f}; // dark green
 
 // The tree grid runs over -4..3 in x and z, one tree every 10 units.
 constexpr int kFirstTree = -4;
@@ -55,7 +56,7 @@ void setUpLighting()
 void drawGround()
 {
     glPushMatrix();
-    glColor3f(0.05f, 0.25f, 0.05f); // dark green
+    glColor3fv(kGroundColour);
     glBegin(GL_QUADS);
     // Its own upward normal, so its shading never depends on the last primitive.
     glNormal3f(0.0f, 1.0f, 0.0f);
