@@ -12,8 +12,24 @@ trap 'rm -rf "$tmp"' EXIT
 bash "$src/scripts/make-docs.sh" -B "$build" "$tmp/docs" "$tmp/packaging/quadruped.png" >"$tmp/log" 2>&1 ||
   { cat "$tmp/log"; echo "FAIL: scripts/make-docs.sh failed"; exit 1; }
 
-diff "$src/docs/sources.sha256" "$tmp/docs/sources.sha256" ||
-  { echo "FAIL: docs/ is not what the code draws now: run scripts/make-docs.sh"; exit 1; }
+# Each picture whose frames or joint angles are not the committed ones, by name.
+changed=$({ diff "$src/docs/sources.sha256" "$tmp/docs/sources.sha256" || [ $? -eq 1 ]; } |
+  awk '/^[<>]/ { print $3 }' | sort -u)
+if [ -n "$changed" ]; then
+  report() { # picture, pattern of the sources it is made from
+    local hits
+    hits=$(grep -E "$2" <<<"$changed") || return 0
+    echo "FAIL: $1 would change: what it is made from differs, from $(head -1 <<<"$hits") on ($(wc -l <<<"$hits") in all)"
+  }
+  report docs/walk-filmstrip.png '^walk/'
+  report packaging/quadruped.png '^walk/keyframe-0'
+  report docs/run-filmstrip.png '^run/'
+  report docs/gait.gif '^cycle/'
+  report docs/joint-angles.png '\.csv$'
+  echo "A new picture belongs in the commit of the code change that explains it (scripts/make-docs.sh"
+  echo "makes it there); where no change to the drawing or the gaits was meant, the code is at fault."
+  exit 1
+fi
 
 # Format and size of every frame.
 for f in docs/screenshot.png docs/walk-filmstrip.png docs/run-filmstrip.png docs/gait.gif \
