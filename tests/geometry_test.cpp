@@ -1,9 +1,12 @@
-// The figure's geometry, measured from the vertices OpenGL really receives.
+// The scene's geometry and lighting, measured from the vertices (and their lit
+// colours) OpenGL really receives.
 #include "support/gl_test.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "app/app.h"
@@ -22,20 +25,20 @@ struct Vec3 {
     double x, y, z;
 };
 
-// A vertex as feedback mode returns it, with the green of its colour.
+// A vertex as feedback mode returns it, with its colour (RGB).
 struct FeedbackVertex {
     Vec3 p;
-    float green;
+    std::array<float, 3> rgb;
 };
 using Vertices = std::vector<FeedbackVertex>;
 
 // Vertices, in object coordinates of an identity modelview, of every primitive
 // that draw() issues, read back in order through OpenGL's feedback mode with
-// lighting off (so each carries its current colour). The box is +-5 on each
-// axis. The start view is loaded again afterwards.
-Vertices feedbackVertices(const std::function<void()>& draw)
+// lighting off unless draw() turns it on (so each carries its current colour,
+// or its lit one). The box is +-h on each axis. The start view is loaded again
+// afterwards.
+Vertices feedbackVertices(const std::function<void()>& draw, double h = kFeedbackHalfSize)
 {
-    const double h = kFeedbackHalfSize;
     glDisable(GL_LIGHTING);
     glViewport(0, 0, kFeedbackViewport, kFeedbackViewport);
     glMatrixMode(GL_PROJECTION);
@@ -59,7 +62,8 @@ Vertices feedbackVertices(const std::function<void()>& draw)
         for (int v = 0; v < count; ++v, i += 7) {
             const GLfloat* w = &buffer[i];
             const double s = 2 * h / kFeedbackViewport;
-            vertices.push_back({{-h + w[0] * s, -h + w[1] * s, -(2.0 * w[2] - 1.0) * h}, w[4]});
+            vertices.push_back(
+                {{-h + w[0] * s, -h + w[1] * s, -(2.0 * w[2] - 1.0) * h}, {w[3], w[4], w[5]}});
         }
     }
     return vertices;
@@ -71,7 +75,7 @@ Vertices around(const Vertices& v, const Vec3& c, double from, double to, bool j
     Vertices out;
     for (const FeedbackVertex& f : v) {
         const double d = std::hypot(f.p.x - c.x, f.p.y - c.y, f.p.z - c.z);
-        if (d > from && d < to && (!jointsOnly || std::fabs(f.green - kJointColour[1]) < 1e-3))
+        if (d > from && d < to && (!jointsOnly || std::fabs(f.rgb[1] - kJointColour[1]) < 1e-3))
             out.push_back(f);
     }
     return out;
@@ -101,6 +105,7 @@ void expectNear(const Vec3& got, const Vec3& want, double tolerance = 1e-4)
 }
 
 class Geometry : public SceneTest {};
+class Lighting : public SceneTest {};
 
 } // namespace
 
@@ -134,15 +139,20 @@ TEST_F(Geometry, HeadPieceHangsOffTheRaisedNeck)
     expectNear(part(false).size, {0.7, 0.2, 0.1}, 1e-5);
 }
 
-TEST_F(Geometry, TailDroopsBackwardsRisesInTheRunAndHalvesItsSwing)
+TEST_F(Geometry, TailDroopsBackwardsBendsRisesInTheRunAndHalvesItsSwing)
 {
-    // The second joint sphere marks where the first segment ends.
-    const auto secondJoint = [] {
-        return box(around(feedbackVertices(drawTail), {0, 0, 0}, 0.1, 0.25, true)).centre;
+    // The second joint sphere marks where the first segment (0.2 long) ends,
+    // 45 degrees below level; the third where the second (0.15) ends, bent
+    // 24 further down. The run lifts the first by 5 and the second by 2.5.
+    const auto secondJoint = [](double from = 0.1, double to = 0.25) {
+        return box(around(feedbackVertices(drawTail), {0, 0, 0}, from, to, true)).centre;
     };
+    const auto thirdJoint = [&] { return secondJoint(0.3, 0.4); };
     expectNear(secondJoint(), {-0.1414, -0.1414, 0});
+    expectNear(thirdJoint(), {-0.1414 - 0.15 * 0.3584, -0.1414 - 0.15 * 0.9336, 0}); // 69 degrees
     scene.walkGait = 0;
     expectNear(secondJoint(), {-0.1532, -0.1286, 0});
+    expectNear(thirdJoint(), {-0.1532 - 0.15 * 0.4772, -0.1286 - 0.15 * 0.8788, 0}); // 61.5
     scene.tailAngle = -7; // halves to -3, not -4
     const Vec3 swung = secondJoint();
     EXPECT_NEAR(std::atan2(swung.z, -swung.x) * 180 / M_PI, 3.0, 1e-3);
@@ -172,4 +182,78 @@ TEST_F(Geometry, FigureStandsAtItsPlaceTurnedAndRidesTheBodyBobInTheRun)
     expectNear(placed(true).centre, {still.x, still.y + 0.05, still.z}, 1e-5);
     expectNear(placed(false).lo, rest.lo, 1e-6);
     expectNear(placed(false).size, rest.size, 1e-6);
+}
+
+TEST_F(Geometry, BodyTubeAndJointSpheresKeepTheirRadii)
+{
+    // The body's middle ring (the end ellipsoids stop at x +-0.2325) lies on
+    // the tube of radius 0.25 scaled to semi-axes 0.2 (y) and 0.125 (z).
+    const Vertices ring = around(feedbackVertices(drawBody), {0, 0, 0}, -1, 0.2);
+    ASSERT_FALSE(ring.empty());
+    for (const FeedbackVertex& v : ring)
+        ASSERT_NEAR(std::hypot(v.p.y / 0.2, v.p.z / 0.125), 1.0, 1e-5) << v.p.y;
+    const Vertices joint = feedbackVertices(drawJoint);
+    ASSERT_FALSE(joint.empty());
+    for (const FeedbackVertex& v : joint)
+        ASSERT_NEAR(std::hypot(v.p.x, v.p.y, v.p.z), 0.04, 1e-5);
+}
+
+TEST_F(Geometry, TreesStandTenApartWithTrunksAndCrownsTwoTall)
+{
+    // One tree: a trunk of radius 0.2 from y 0 to 2 in bark brown, and a
+    // crown narrowing from radius 0.8 at y 2 to its tip at y 4.
+    Vertices trunk, crown;
+    for (const FeedbackVertex& v : feedbackVertices(drawTree))
+        (v.rgb[0] > 0.5f ? trunk : crown).push_back(v); // bark's red 0.54, the crown's 0.14
+    EXPECT_NEAR(box(trunk).lo.y, 0, 1e-5);
+    EXPECT_NEAR(box(trunk).size.y, 2, 1e-5);
+    EXPECT_NEAR(box(crown).lo.y, 2, 1e-5);
+    EXPECT_NEAR(box(crown).size.y, 2, 1e-5);
+    for (const FeedbackVertex& v : trunk)
+        ASSERT_NEAR(std::hypot(v.p.x, v.p.z), 0.2, 1e-5) << v.p.y;
+    for (const FeedbackVertex& v : crown)
+        ASSERT_NEAR(std::hypot(v.p.x, v.p.z), 0.4 * (4 - v.p.y), 1e-5) << v.p.y;
+
+    // The grid: a crown's tip at every x and z from -40 to 30, 10 apart.
+    std::set<std::pair<double, double>> tips, grid;
+    for (int i = -4; i <= 3; ++i)
+        for (int j = -4; j <= 3; ++j)
+            grid.insert({10.0 * i, 10.0 * j});
+    for (const FeedbackVertex& v : feedbackVertices(renderFrame, 50))
+        if (v.p.y > 3.5) {
+            ASSERT_NEAR(v.p.y, 4, 1e-4);
+            tips.insert({std::round(v.p.x * 1e3) / 1e3, std::round(v.p.z * 1e3) / 1e3});
+        }
+    EXPECT_EQ(tips, grid);
+}
+
+TEST_F(Lighting, GroundSeenFromAboveShinesWithTheLightsPlaceAndTheShininess)
+{
+    // Looking straight down (the world's +y turned to the eye's +z), the
+    // ground's normal is the direction to the (infinitely far) viewer. At a
+    // corner, with d the cosine of the angle to the light at (300, 2000, -20),
+    // the half vector's cosine is sqrt((1 + d) / 2), and the lighting equation
+    // gives: ground colour x (0.2 scene ambient + 1 light ambient + d diffuse)
+    // + white material specular x light specular x sqrt((1 + d) / 2)^50.
+    const Vertices frame = feedbackVertices(
+        [] {
+            glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
+            renderFrame();
+        },
+        128);
+    int corners = 0;
+    for (const FeedbackVertex& v : frame) {
+        if (std::fabs(v.p.x) < 99 || std::fabs(v.p.y) < 99)
+            continue;
+        ++corners;
+        // From the corner (x, 0.1, z) to the light; the eye's y is the world's -z.
+        const Vec3 toLight = {300 - v.p.x, 2000 - 0.1, -20 + v.p.y};
+        const double d = toLight.y / std::hypot(toLight.x, toLight.y, toLight.z);
+        const double shine = std::pow((1 + d) / 2, 50 / 2.0);
+        const double ground[3] = {0.05, 0.25, 0.05}, specular[3] = {0.2, 0.3, 0.3};
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(v.rgb[c], ground[c] * (0.2 + 1 + d) + shine * specular[c], 1e-5)
+                << v.p.x << ", " << v.p.y << " channel " << c;
+    }
+    EXPECT_GE(corners, 4);
 }
