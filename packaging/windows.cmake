@@ -12,7 +12,7 @@ add_custom_command(OUTPUT ${quadruped_readme}
   COMMAND ${CMAKE_COMMAND} -DKEYS=${quadruped_keys} -DTITLE=${QUADRUPED_TITLE}
     -DVERSION=${PROJECT_VERSION} -DOUT=${quadruped_readme}
     -P ${CMAKE_CURRENT_SOURCE_DIR}/packaging/readme-txt.cmake
-  DEPENDS packaging/readme-txt.cmake ${quadruped_keys}
+  DEPENDS packaging/readme-txt.cmake packaging/keys-text.cmake packaging/README.txt.in ${quadruped_keys}
   VERBATIM)
 add_custom_target(quadruped_readme ALL DEPENDS ${quadruped_readme})
 
