@@ -21,9 +21,12 @@ want_files="$top/LICENSE.txt $top/README.txt $top/freeglut-LICENSE.txt $top/quad
 cmp -s "$src/LICENSE" "$work/$top/LICENSE.txt" || fail "LICENSE.txt is not the project's LICENSE"
 grep -q "Pawel W. Olszta" "$work/$top/freeglut-LICENSE.txt" || fail "freeglut-LICENSE.txt is not freeglut's licence"
 # README.txt has every key of the README's table on a line of its own.
+keys=$(sed -n 's/^{"key": "\([^"]*\)".*/\1/p' "$keys_json")
+[ -n "$keys" ] || fail "no keys in $keys_json"
+readme=$(tr -d '\r' <"$work/$top/README.txt")
 while IFS= read -r key; do
-  tr -d '\r' <"$work/$top/README.txt" | grep -qxF -- "$key" || fail "README.txt lacks the key \"$key\""
-done < <(sed -n 's/^{"key": "\([^"]*\)".*/\1/p' "$keys_json")
+  grep -qxF -- "$key" <<<"$readme" || fail "README.txt lacks the key \"$key\""
+done <<<"$keys"
 
 exe=$work/$top/quadruped.exe
 headers=$(x86_64-w64-mingw32-objdump -p "$exe")
