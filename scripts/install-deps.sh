@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing quadruped need.
 # Safe to run again: apt-get is only called when a package is missing.
-# Usage: scripts/install-deps.sh [build|demo|package|fresh|lint|test|all|web|web-test]
+# Usage: scripts/install-deps.sh [build|demo|package|fresh|lint|test|all|web|web-test|windows]
 #   (default: all)
 #   build    build and run the program (scripts/run.sh, or cmake by hand)
 #   demo     build, plus what scripts/run.sh's demo needs where there is no display
@@ -11,6 +11,8 @@
 #   test     everything scripts/test.sh needs; all is the same
 #   web      build the browser version (scripts/web.sh)
 #   web-test web, plus what the browser test needs (scripts/test.sh installs it too)
+#   windows  cross-build for Windows (scripts/windows.sh) and run the result under
+#            Wine (scripts/test.sh installs it too)
 set -euo pipefail
 
 build_pkgs=(cmake g++ make pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri)
@@ -28,6 +30,11 @@ lint_pkgs=(clang-format shellcheck git)
 # (tests/web), the browser and Node.js, whose npm is a package of its own in Debian.
 web_pkgs=(cmake make emscripten python3)
 web_test_pkgs=(chromium-headless-shell nodejs)
+# The Windows build: the mingw-w64 cross compiler, dpkg-source for freeglut's
+# source package; and Wine with the libraries through which it draws with
+# Mesa, reads the screen's modes (F5) and takes keys.
+windows_pkgs=(cmake make g++-mingw-w64-x86-64 dpkg-dev wine wine64 libgl1 libgl1-mesa-dri
+  libxrandr2 libxrender1 libxi6 libxcursor1 libxinerama1 libxcomposite1 libxfixes3 libxxf86vm1)
 
 case "${1:-all}" in
 build) wanted=("${build_pkgs[@]}") ;;
@@ -40,13 +47,14 @@ web-test)
   wanted=("${web_pkgs[@]}" "${web_test_pkgs[@]}")
   command -v npm >/dev/null || wanted+=(npm)
   ;;
+windows) wanted=("${windows_pkgs[@]}") ;;
 test | all) wanted=("${build_pkgs[@]}" "${demo_pkgs[@]}" "${package_pkgs[@]}" "${test_pkgs[@]}" "${fresh_pkgs[@]}" "${lint_pkgs[@]}") ;;
 -h | --help)
   sed -n '2,/^set -euo/{/^#/s/^# \{0,1\}//p}' "$0"
   exit 0
   ;;
 *)
-  echo "usage: $0 [build|demo|package|fresh|lint|test|all|web|web-test]" >&2
+  echo "usage: $0 [build|demo|package|fresh|lint|test|all|web|web-test|windows]" >&2
   exit 2
   ;;
 esac

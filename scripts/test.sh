@@ -19,6 +19,8 @@ cmake --build --preset default -j"$(nproc)"
 scripts/install-deps.sh web-test
 scripts/web.sh --build-only "$werror"
 npm ci --prefix tests/web --no-audit --no-fund
+# The Windows zip (build-windows), which the windows test runs under Wine.
+scripts/windows.sh "$werror"
 
 export LIBGL_ALWAYS_SOFTWARE=1
 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" \

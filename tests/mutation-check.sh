@@ -14,7 +14,8 @@ git -C "$root" ls-files -co --exclude-standard -z | grep -zv '^tests/web/node_mo
   (cd "$root" && tar --null -T - -cf -) | tar -xf - -C "$scratch/src"
 cmake -S "$scratch/src" -B "$scratch/build" -DQUADRUPED_TESTS=ON >"$scratch/build.log"
 cmake --build "$scratch/build" -j"$(nproc)" >>"$scratch/build.log"
-# Faults whose tests include the browser test rebuild the page too, in the copy's build-web.
+# Faults whose tests include the browser test rebuild the page too, in the
+# copy's build-web; those of the Windows test the zip, in its build-windows.
 page() (
   cd "$scratch/src" && { [ -d build-web ] || { ln -sfn "$root/tests/web/node_modules" tests/web/ && cmake --preset web; }; }
   cmake --build --preset web -j"$(nproc)"
@@ -32,7 +33,8 @@ while IFS= read -r line; do
   sed -i -e "$expr" "$target"
   if cmp -s "$scratch/original" "$target"; then
     result="NOT APPLIED"
-  elif ! { cmake --build "$scratch/build" -j"$(nproc)" && { [[ $regex != *web* ]] || page; }; } >"$scratch/last-build.log" 2>&1; then
+  elif ! { cmake --build "$scratch/build" -j"$(nproc)" && { [[ $regex != *web* ]] || page; } &&
+    { [[ $regex != *windows* ]] || "$scratch/src/scripts/windows.sh"; }; } >"$scratch/last-build.log" 2>&1; then
     result="BUILD FAILED"
   else
     out=$(cd "$scratch/build" && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \

@@ -14,8 +14,10 @@
 //       one frame of the scene state given field by field, with the names the
 //       browser page's quadrupedState() uses (app/scene_fields.h; gait=walk|run,
 //       and all but the aspect, which follows from the window); fields not
-//       given keep their start values. The browser test holds the page's
-//       frames against these.
+//       given keep their start values. key=NAME presses a key there, named as
+//       the README's Keys table names it (b, ",", F1, Left, ...), in its turn
+//       among the fields. The browser test holds the page's frames against
+//       these, the Windows test the program's under Wine.
 //   render_frames time COUNT [NAME=VALUE ...]
 //       draws COUNT frames of that state, reads one pixel back so that all of
 //       them are finished, and prints the wall time per frame (median of 5
@@ -183,11 +185,46 @@ bool setField(const char* assignment)
     return false;
 }
 
-// Sets every field given and reloads the view for the camera it describes.
+// Presses the key that name names: one character, F1 to F12 or an arrow's name.
+bool pressNamedKey(const std::string& name)
+{
+    static const struct {
+        const char* name;
+        int key;
+    } kArrows[] = {{"Left", GLUT_KEY_LEFT},
+                   {"Up", GLUT_KEY_UP},
+                   {"Right", GLUT_KEY_RIGHT},
+                   {"Down", GLUT_KEY_DOWN}};
+    constexpr int kFunctionKeys = 12;
+    int number = 0;
+    if (name.size() == 1) {
+        pressKey(static_cast<unsigned char>(name[0]));
+        return true;
+    }
+    if (name[0] == 'F' && parseNumber(name.c_str() + 1, number) && number >= 1 &&
+        number <= kFunctionKeys) {
+        pressFunctionKey(GLUT_KEY_F1 + number - 1);
+        return true;
+    }
+    for (const auto& arrow : kArrows) {
+        if (name == arrow.name) {
+            pressFunctionKey(arrow.key);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Sets every field given, presses every key=NAME, and reloads the view for the
+// camera the state describes.
 bool setState(int count, char** assignments)
 {
+    const std::string keyPrefix = "key=";
     for (int i = 0; i < count; ++i) {
-        if (!setField(assignments[i])) {
+        const std::string assignment = assignments[i];
+        const bool pressed = assignment.compare(0, keyPrefix.size(), keyPrefix) == 0 &&
+                             pressNamedKey(assignment.substr(keyPrefix.size()));
+        if (!pressed && !setField(assignments[i])) {
             std::fprintf(stderr, "render_frames: not a scene field: %s\n", assignments[i]);
             return false;
         }

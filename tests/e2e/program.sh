@@ -17,10 +17,7 @@ for display in "" :4242; do
 done
 
 qd_start "$app" -geometry 300x200+0+0 --frobnicate foo || fail "the window did not appear (status ${QD_STATUS:-none})"
-want=$(printf 'Trabalho de computa\xe7\xe3o gr\xe1fica' | od -An -v -tx1 | xargs printf '0x%s, ')
-title=$(xprop -id "$QD_WIN" -f WM_NAME 8x ' $0+' WM_NAME)
-[ "$title, " = "WM_NAME(STRING) $want" ] || fail "title: $title; expected the Latin-1 bytes $want"
-place() { xwininfo -id "$QD_WIN" | awk '/Absolute upper-left [XY]|Width|Height/ { printf "%s ", $NF }'; }
+[ "$(wm_name)" = "$latin1_title" ] || fail "title: $(wm_name); expected the Latin-1 bytes $latin1_title"
 [ "$(place)" = "100 100 640 360 " ] || fail "window x, y, width, height: $(place); expected 100 100 640 360"
 # The frame's content is SceneCommands.FramePixels' to check.
 waits shows first 630 350 28 139 28 || fail "no first frame: ($(px first 630 350)) in the lower right corner"
@@ -30,19 +27,12 @@ wagged() { qd_shot "$work/wag.png" && [ "$(tail_of wag)" != "$tail" ]; }
 for _ in 1 2; do waits wagged || fail "the tail did not keep moving with no key pressed"; tail=$(tail_of wag); done
 { qd_quit && [ "$QD_STATUS" -eq 0 ]; } || fail "Escape: exit status ${QD_STATUS:-none}, expected 0"
 
-openbox >"$work/openbox.log" 2>&1 &
-# openbox names its check window on the root once it manages the screen.
-wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
-waits wm_up || fail "openbox did not start"
+start_wm || fail "openbox did not start"
 # Fixed malloc thresholds: glibc's adaptive ones kept ~2 MiB of freed memory
 # at random, with nothing leaked.
 qd_start env MALLOC_MMAP_THRESHOLD_=131072 MALLOC_TRIM_THRESHOLD_=131072 "$app" ||
   fail "the window did not appear under openbox (status ${QD_STATUS:-none})"
-size_is() { [ "$(place | cut -d' ' -f3-)" = "$1" ]; }
-for step in ": 640 360 " "F5: 1280 1024 " "F6: 640 360 "; do
-  [ "${step%%:*}" = "" ] || qd_keys "${step%%:*}"
-  waits size_is "${step#*: }" || fail "${step%%:*} under openbox: the window is $(place), expected ${step#*: }"
-done
+f5_f6
 
 # Every key but F5, F6 and Escape, and keys that do nothing; each cycle ends in
 # the view it began in (forward motion off), where alone memory is read:
