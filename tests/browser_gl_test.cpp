@@ -1,4 +1,4 @@
-// The browser's GL layer (web/gl.cpp) built for the desktop, its WebGL calls
+// The browser's GL layer (web/gl/) built for the desktop, its WebGL calls
 // going to Mesa's: the program here draws through the very entry points the
 // page runs, and Mesa rasterises the layer's triangles. Each frame must match,
 // to within rounding, the desktop program's own frame of the same scene state
@@ -16,6 +16,7 @@
 #include "app/scene_state.h"
 #include "input/input.h"
 #include "scene/scene.h"
+#include "web/gl/mesa_host.h"
 
 namespace {
 
@@ -91,6 +92,25 @@ TEST_F(BrowserGL, ReplayedFramesMatchMesa)
         std::printf("%s: %d pixels differ, by at most %d/255\n", state.name, apart, worst);
         EXPECT_LE(worst, 1) << state.name;
         EXPECT_NO_GL_ERROR();
+    }
+}
+
+// A frame the page skips, and one drawn while the context is lost, send
+// nothing to WebGL (the back buffer keeps the frame before) and tell the page
+// of no frame; the frame after (the same scene) is exactly the frame before.
+TEST_F(BrowserGL, SkippedAndLostFramesSendNothing)
+{
+    renderFrame();
+    const std::vector<unsigned char> before = readBackBuffer(0, 0, kWidth, kHeight);
+    for (void (*set)(bool) : {host::setFrameSkipped, host::setContextLost}) {
+        const int drawn = host::framesDrawn();
+        set(true);
+        onSpecialKey(GLUT_KEY_F8, 0, 0); // trees off
+        EXPECT_TRUE(readBackBuffer(0, 0, kWidth, kHeight) == before);
+        set(false);
+        onSpecialKey(GLUT_KEY_F8, 0, 0); // trees on
+        EXPECT_TRUE(readBackBuffer(0, 0, kWidth, kHeight) == before);
+        EXPECT_EQ(host::framesDrawn(), drawn + 1);
     }
 }
 
