@@ -113,10 +113,3 @@ TEST_F(BrowserGL, SkippedAndLostFramesSendNothing)
         EXPECT_EQ(host::framesDrawn(), drawn + 1);
     }
 }
-
-// A call the layer cannot carry out as OpenGL would stops the program with
-// one message naming the call and the value.
-TEST_F(BrowserGL, UnsupportedCallsStop)
-{
-    EXPECT_DEATH(glBegin(GL_POLYGON), "glBegin: mode 0x0009 is not supported");
-}
