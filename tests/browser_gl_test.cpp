@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/scene_fields.h"
 #include "app/scene_state.h"
 #include "input/input.h"
 #include "scene/scene.h"
@@ -28,18 +29,20 @@ constexpr int kWidth = 640, kHeight = 360;
 std::vector<unsigned char> desktopFrame()
 {
     const std::string path = ::testing::TempDir() + "desktop-frame.ppm";
-    char fields[512];
-    std::snprintf(fields, sizeof fields,
-                  "gait=%s keyframe=%d substep=%d headAngle=%.9g headRising=%d bodyBob=%.9g "
-                  "tailAngle=%d tailSwingUp=%d figureX=%.9g figureZ=%.9g heading=%.9g advance=%d "
-                  "lighting=%d trees=%d cameraX=%.9g cameraZ=%.9g cameraYaw=%.9g",
-                  scene.walkGait ? "walk" : "run", scene.gaitFrame, scene.gaitSubstep,
-                  double(scene.headAngle), scene.headRising, double(scene.bodyBob), scene.tailAngle,
-                  scene.tailSwingUp, double(scene.figureX), double(scene.figureZ),
-                  double(scene.heading), scene.advanceOnStep, scene.lightingEnabled,
-                  scene.treesVisible, double(scene.cameraX), double(scene.cameraZ),
-                  double(scene.cameraAngle));
-    const std::string command = RENDER_FRAMES " state " + path + " " + fields + " >/dev/null";
+    std::string fields;
+    for (const SceneField& field : kSceneFields) {
+        if (!field.settable)
+            continue;
+        char value[32];
+        if (field.real != nullptr)
+            std::snprintf(value, sizeof value, "%.9g", double(scene.*field.real));
+        else if (field.words[0] != nullptr)
+            std::snprintf(value, sizeof value, "%s", field.words[scene.*field.integer != 0]);
+        else
+            std::snprintf(value, sizeof value, "%d", scene.*field.integer);
+        fields += std::string(" ") + field.name + "=" + value;
+    }
+    const std::string command = RENDER_FRAMES " state " + path + fields + " >/dev/null";
     if (std::system(command.c_str()) != 0)
         return {};
     std::ifstream in(path, std::ios::binary);
