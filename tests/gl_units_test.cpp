@@ -174,24 +174,30 @@ TEST_F(Pipeline, DrawScaleDraw)
             << i;
 }
 
-// An eye inside a closed shape sees it from the inside: nothing counts as its
-// hidden back, and only what lies wholly beyond a plane is left out.
+// An eye inside a closed shape sees it from the inside, and a parallel
+// projection (here the identity) has no eye at the origin to see from: in
+// neither does any triangle count as the shape's hidden back. Only what lies
+// wholly beyond a plane is left out.
 TEST_F(Pipeline, ShapeAroundTheEye)
 {
-    ffp::Pipeline pipeline(capture);
-    pipeline.matrices().select(ffp::Stack::Projection);
-    pipeline.matrices().perspective(120, 1, 0.5, 10);
-    ffp::Mesh cube = solidCube(2); // about the eye
+    ffp::Mesh cube = solidCube(1);
     cube.index();
-    pipeline.draw(cube);
-    pipeline.flush();
-    // All but the first face's two triangles, points 0 to 5: the +z face,
-    // behind the eye, so beyond the near plane.
-    std::vector<std::uint16_t> kept;
-    for (std::uint16_t i = 6; i < 36; ++i)
-        kept.push_back(i);
-    ASSERT_EQ(batches.size(), 1u);
-    EXPECT_EQ(batches[0].indices, kept);
+    for (bool perspective : {true, false}) {
+        batches.clear();
+        ffp::Pipeline pipeline(capture);
+        pipeline.matrices().select(ffp::Stack::Projection);
+        if (perspective)
+            pipeline.matrices().perspective(120, 1, 0.25, 10);
+        pipeline.draw(cube);
+        pipeline.flush();
+        // In perspective the first face's triangles (points 0 to 5, the +z
+        // face) lie behind the eye, beyond the near plane.
+        std::vector<std::uint16_t> kept;
+        for (std::uint16_t i = perspective ? 6 : 0; i < 36; ++i)
+            kept.push_back(i);
+        ASSERT_EQ(batches.size(), 1u);
+        EXPECT_EQ(batches[0].indices, kept) << perspective;
+    }
 }
 
 // 90,000 vertices in three primitives: the third does not fit beside the

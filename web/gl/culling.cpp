@@ -24,18 +24,30 @@ bool facesInwards(const Vec4& a, const Vec4& b, const Vec4& c, const Vec4& inter
            towardsEye * towardsEye > kEdgeOn * kEdgeOn * dot(n, n) * dot(corner, corner);
 }
 
+// Whether a projection is a perspective one (gluPerspective's, glFrustum's)
+// with its eye at the eye-space origin: w = -z times a positive factor, and
+// x and y with no part that does not scale with the distance. A parallel one
+// (such as the identity) has no eye there.
+bool eyeAtOrigin(const Mat4& p)
+{
+    return p(3, 0) == 0.0f && p(3, 1) == 0.0f && p(3, 2) < 0.0f && p(3, 3) == 0.0f &&
+           p(0, 3) == 0.0f && p(1, 3) == 0.0f;
+}
+
 // Whether every triangle of the mesh that the eye sees from the inside is
 // hidden behind the mesh's own front, and if so a point inside it (the box's
 // centre, eye coordinates). So it is for a convex body's closed surface seen
 // from outside, and for a tube's side seen from between the planes of its
 // open ends (no sight line then reaches the inside but through the side):
 // both when the whole box lies before the near plane, which keeps the eye
-// outside, under an affine modelview.
+// outside, under an affine modelview and a perspective projection, whose
+// sight lines all meet at the eye.
 bool hidesItsBack(const Mesh& mesh, const BoxCodes& box, MatrixStacks& stacks, Vec4& interior)
 {
     const Mat4& mv = stacks.top(Stack::Modelview);
     if (mesh.shell == Mesh::Shell::Open || box.nearPlaneReached || mv(3, 0) != 0.0f ||
-        mv(3, 1) != 0.0f || mv(3, 2) != 0.0f || mv(3, 3) != 1.0f)
+        mv(3, 1) != 0.0f || mv(3, 2) != 0.0f || mv(3, 3) != 1.0f ||
+        !eyeAtOrigin(stacks.top(Stack::Projection)))
         return false;
     if (mesh.shell == Mesh::Shell::Tube) {
         // The eye's z in the mesh's own coordinates: the inverse of the
