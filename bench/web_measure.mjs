@@ -12,6 +12,8 @@
 //     desktop program's frame measured the same way (render_frames time);
 //   - the WebAssembly time of one frame alone: the same 200 calls without the
 //     read-back, so WebGL's rasteriser, which runs apart, is not waited for;
+//   - the same 200 calls with Module.skipFrames set, as the page skips the
+//     frames of a long replay: the state work alone, nothing shaded or sent;
 //   - with --profile, where the frame loop's time goes: Chromium's sampling
 //     profiler over 1000 frames, functions by their own time (build the page
 //     with -DCMAKE_EXE_LINKER_FLAGS=--profiling-funcs to see their names).
@@ -75,7 +77,7 @@ try {
       Module.onFrame = null; // the panel's update is not part of a frame
       Module._quadrupedDrawFrames(20);
       finish();
-      const [perFrame, wasmOnly] = [[], []];
+      const [perFrame, wasmOnly, skipped] = [[], [], []];
       for (let run = 0; run < 5; run++) {
         let start = performance.now();
         Module._quadrupedDrawFrames(count);
@@ -85,14 +87,20 @@ try {
         Module._quadrupedDrawFrames(count);
         wasmOnly.push((performance.now() - start) / count);
         finish(); // outside the timing: the next run starts with nothing queued
+        Module.skipFrames = true; // as the page skips the frames of a long replay
+        start = performance.now();
+        Module._quadrupedDrawFrames(count);
+        skipped.push((performance.now() - start) / count);
+        Module.skipFrames = false;
       }
       Module.onFrame = onFrame;
-      return [perFrame, wasmOnly];
+      return [perFrame, wasmOnly, skipped];
     }, kFrames);
     const spread = (values) => `${median(values).toFixed(3)} ms per frame ` +
       `(runs ${Math.min(...values).toFixed(3)} to ${Math.max(...values).toFixed(3)})`;
     console.log(`browser, ${label}: ${spread(runs[0])}`);
     console.log(`browser, ${label}, WebAssembly alone (no read-back): ${spread(runs[1])}`);
+    console.log(`browser, ${label}, skipped frames: ${spread(runs[2])}`);
   };
   // Self time per function over a loop of frames, from Chromium's sampling profiler.
   const profileFrames = async (label) => {

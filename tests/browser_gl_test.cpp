@@ -1,4 +1,4 @@
-// The browser's GL layer (web/gl.cpp) built for the desktop, its WebGL calls
+// The browser's GL layer (web/gl/) built for the desktop, its WebGL calls
 // going to Mesa's: the program here draws through the very entry points the
 // page runs, and Mesa rasterises the layer's triangles. Each frame must match,
 // to within rounding, the desktop program's own frame of the same scene state
@@ -13,9 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "app/scene_fields.h"
 #include "app/scene_state.h"
 #include "input/input.h"
 #include "scene/scene.h"
+#include "web/gl/mesa_host.h"
 
 namespace {
 
@@ -27,18 +29,20 @@ constexpr int kWidth = 640, kHeight = 360;
 std::vector<unsigned char> desktopFrame()
 {
     const std::string path = ::testing::TempDir() + "desktop-frame.ppm";
-    char fields[512];
-    std::snprintf(fields, sizeof fields,
-                  "gait=%s keyframe=%d substep=%d headAngle=%.9g headRising=%d bodyBob=%.9g "
-                  "tailAngle=%d tailSwingUp=%d figureX=%.9g figureZ=%.9g heading=%.9g advance=%d "
-                  "lighting=%d trees=%d cameraX=%.9g cameraZ=%.9g cameraYaw=%.9g",
-                  scene.walkGait ? "walk" : "run", scene.gaitFrame, scene.gaitSubstep,
-                  double(scene.headAngle), scene.headRising, double(scene.bodyBob), scene.tailAngle,
-                  scene.tailSwingUp, double(scene.figureX), double(scene.figureZ),
-                  double(scene.heading), scene.advanceOnStep, scene.lightingEnabled,
-                  scene.treesVisible, double(scene.cameraX), double(scene.cameraZ),
-                  double(scene.cameraAngle));
-    const std::string command = RENDER_FRAMES " state " + path + " " + fields + " >/dev/null";
+    std::string fields;
+    for (const SceneField& field : kSceneFields) {
+        if (!field.settable)
+            continue;
+        char value[32];
+        if (field.real != nullptr)
+            std::snprintf(value, sizeof value, "%.9g", double(scene.*field.real));
+        else if (field.words[0] != nullptr)
+            std::snprintf(value, sizeof value, "%s", field.words[scene.*field.integer != 0]);
+        else
+            std::snprintf(value, sizeof value, "%d", scene.*field.integer);
+        fields += std::string(" ") + field.name + "=" + value;
+    }
+    const std::string command = RENDER_FRAMES " state " + path + fields + " >/dev/null";
     if (std::system(command.c_str()) != 0)
         return {};
     std::ifstream in(path, std::ios::binary);
@@ -94,9 +98,21 @@ TEST_F(BrowserGL, ReplayedFramesMatchMesa)
     }
 }
 
-// A call the layer cannot carry out as OpenGL would stops the program with
-// one message naming the call and the value.
-TEST_F(BrowserGL, UnsupportedCallsStop)
+// A frame the page skips, and one drawn while the context is lost, send
+// nothing to WebGL (the back buffer keeps the frame before) and tell the page
+// of no frame; the frame after (the same scene) is exactly the frame before.
+TEST_F(BrowserGL, SkippedAndLostFramesSendNothing)
 {
-    EXPECT_DEATH(glBegin(GL_POLYGON), "glBegin: mode 0x0009 is not supported");
+    renderFrame();
+    const std::vector<unsigned char> before = readBackBuffer(0, 0, kWidth, kHeight);
+    for (void (*set)(bool) : {host::setFrameSkipped, host::setContextLost}) {
+        const int drawn = host::framesDrawn();
+        set(true);
+        onSpecialKey(GLUT_KEY_F8, 0, 0); // trees off
+        EXPECT_TRUE(readBackBuffer(0, 0, kWidth, kHeight) == before);
+        set(false);
+        onSpecialKey(GLUT_KEY_F8, 0, 0); // trees on
+        EXPECT_TRUE(readBackBuffer(0, 0, kWidth, kHeight) == before);
+        EXPECT_EQ(host::framesDrawn(), drawn + 1);
+    }
 }

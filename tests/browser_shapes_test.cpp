@@ -1,4 +1,4 @@
-// The shapes web/shapes.cpp makes for the browser against GLU 9.0's and
+// The shapes web/gl/shapes.cpp makes for the browser against GLU 9.0's and
 // freeglut 3.4's own: every distinct shape call that the program's frames make
 // (walking and running) must send OpenGL the same primitives, vertices and
 // normals from both. The executable defines the calls it records and exports
@@ -17,7 +17,8 @@
 
 #include "input/input.h"
 #include "scene/scene.h"
-#include "web/shapes.h"
+#include "web/gl/entry_points.h" // primitiveOf
+#include "web/gl/shapes.h"
 
 namespace {
 
@@ -123,7 +124,7 @@ TEST_F(BrowserGL, ShapesSendWhatGluAndFreeglutSend)
         float worst = 0;
         for (std::size_t p = 0; p < recorded.size(); ++p) {
             ffp::Primitive primitive;
-            EXPECT_TRUE(ffp::primitiveOf(recorded[p].mode, primitive) &&
+            EXPECT_TRUE(primitiveOf(recorded[p].mode, primitive) &&
                         primitive == ours.parts[p].primitive)
                 << name;
             ASSERT_EQ(ours.parts[p].points.size(), recorded[p].points.size()) << name;

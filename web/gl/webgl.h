@@ -1,16 +1,11 @@
-// Inside the browser's GL layer: what its pieces share. gl.cpp draws with
-// WebGL's calls, under Emscripten's names for them since it defines the GL
-// names itself, and asks the place it runs in for a few services. The browser
-// build takes both from Emscripten and the page (browser.cpp); the desktop
-// build from Mesa's OpenGL (mesa.cpp), so that tests run the very layer the
-// page runs.
+// The WebGL 1 calls and values that the renderer uses, under Emscripten's
+// names for the calls, since the layer defines the GL names itself. The
+// browser build takes them from Emscripten; the desktop build from Mesa's
+// OpenGL (mesa_host.cpp), whose compatibility profile holds WebGL 1's.
 #pragma once
 
 #include <cstddef>
 
-#include "web/pipeline.h"
-
-// WebGL 1's calls that gl.cpp makes.
 extern "C" {
 unsigned emscripten_glCreateShader(unsigned type);
 void emscripten_glShaderSource(unsigned shader, int count, const char* const* text,
@@ -35,19 +30,19 @@ void emscripten_glClear(unsigned mask);
 void emscripten_glViewport(int x, int y, int width, int height);
 }
 
-namespace host {
+namespace webgl {
 
-// Ends the program at once with one message (the page says "The program has
-// stopped: " and the message).
-[[noreturn]] void stop(const char* message);
-// From now on, calls remake when a lost WebGL context comes back, and asks for
-// a frame after it; in between, contextLost() is true.
-void watchContext(void (*remake)());
-bool contextLost();
-// A frame is drawn and still in the drawing buffer: the page may read it.
-void frameDrawn();
+// The values of WebGL's enums that the renderer passes.
+enum Value : unsigned {
+    kTriangles = 0x0004,
+    kDepthTest = 0x0B71,
+    kUnsignedShort = 0x1403,
+    kFloat = 0x1406,
+    kArrayBuffer = 0x8892,
+    kElementArrayBuffer = 0x8893,
+    kStreamDraw = 0x88E0,
+    kFragmentShader = 0x8B30,
+    kVertexShader = 0x8B31,
+};
 
-} // namespace host
-
-// gl.cpp: a shape of GLU's or the toolkit's, for the call that asked for it.
-void drawShape(const char* call, const ffp::Mesh& mesh);
+} // namespace webgl

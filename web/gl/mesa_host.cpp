@@ -1,17 +1,24 @@
-// The desktop's side of the browser's GL layer (see web/layer.h), for the
-// tests: WebGL's calls go to the same calls of Mesa's OpenGL, whose
+// The Mesa host of the GL layer (see host.h and webgl.h), for the tests on the
+// desktop: WebGL's calls go to the same calls of Mesa's OpenGL, whose
 // compatibility profile holds WebGL 1's, and the frame stays in the back
-// buffer, where the tests read it.
+// buffer, where the tests read it. The tests set what the page would
+// (mesa_host.h).
 #include <dlfcn.h>
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "web/layer.h"
+#include "web/gl/host.h"
+#include "web/gl/mesa_host.h"
+#include "web/gl/webgl.h"
 
 namespace {
 
-// Mesa's entry point of that name, past the GL names that gl.cpp defines.
+bool skipped = false, lost = false;
+void (*remakeObjects)() = nullptr;
+int drawn = 0;
+
+// Mesa's entry point of that name, past the GL names that entry_points.cpp defines.
 template <typename F> F mesa(const char* name)
 {
     const auto entry = reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
@@ -64,14 +71,44 @@ void stop(const char* message)
     std::abort();
 }
 
-// Mesa's context is never lost.
-void watchContext(void (*)()) {}
+// Mesa's context is lost only when a test says so.
+void watchContext(void (*remake)())
+{
+    remakeObjects = remake;
+}
 
 bool contextLost()
 {
-    return false;
+    return lost;
 }
 
-void frameDrawn() {}
+bool frameSkipped()
+{
+    return skipped;
+}
+
+void frameDrawn()
+{
+    ++drawn;
+}
+
+void setFrameSkipped(bool skip)
+{
+    skipped = skip;
+}
+
+void setContextLost(bool lose)
+{
+    lost = lose;
+    if (!lost && remakeObjects != nullptr) {
+        emscripten_glDisable(webgl::kDepthTest);
+        remakeObjects();
+    }
+}
+
+int framesDrawn()
+{
+    return drawn;
+}
 
 } // namespace host

@@ -9,8 +9,8 @@
 #include <new>
 #include <tuple>
 
-#include "web/layer.h"
-#include "web/shapes.h"
+#include "web/gl/entry_points.h"
+#include "web/gl/shapes.h"
 
 namespace {
 
@@ -76,23 +76,23 @@ void GLAPIENTRY gluCylinder(GLUquadric* quad, GLdouble base, GLdouble top, GLdou
                             GLint slices, GLint stacks)
 {
     if (quad != nullptr)
-        drawShape("gluCylinder", cached({Shape::Cylinder, base, top, height, slices, stacks}));
+        drawShape(__func__, cached({Shape::Cylinder, base, top, height, slices, stacks}));
 }
 
 // Sphere about the origin with its poles on the z axis.
 void FGAPIENTRY glutSolidSphere(GLdouble radius, GLint slices, GLint stacks)
 {
-    drawShape("glutSolidSphere", cached({Shape::Sphere, radius, 0, 0, slices, stacks}));
+    drawShape(__func__, cached({Shape::Sphere, radius, 0, 0, slices, stacks}));
 }
 
 // Cone with its base disc at z 0 and its apex at z height.
 void FGAPIENTRY glutSolidCone(GLdouble base, GLdouble height, GLint slices, GLint stacks)
 {
-    drawShape("glutSolidCone", cached({Shape::Cone, base, height, 0, slices, stacks}));
+    drawShape(__func__, cached({Shape::Cone, base, height, 0, slices, stacks}));
 }
 
 // Axis-aligned cube of edge size about the origin.
 void FGAPIENTRY glutSolidCube(GLdouble size)
 {
-    drawShape("glutSolidCube", cached({Shape::Cube, size, 0, 0, 0, 0}));
+    drawShape(__func__, cached({Shape::Cube, size, 0, 0, 0, 0}));
 }

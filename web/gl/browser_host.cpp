@@ -1,10 +1,9 @@
-// The page's side of the browser's GL layer (see web/layer.h), and how the
-// program's exit() ends the page's copy of it.
+// The browser host of the GL layer (see host.h): Emscripten and the page.
 #include <GL/glut.h>
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
-#include "web/layer.h"
+#include "web/gl/host.h"
 
 namespace {
 
@@ -51,6 +50,13 @@ bool contextLost()
     return lost;
 }
 
+// The page sets Module.skipFrames while it replays keys whose frames a
+// later frame of the same task replaces.
+bool frameSkipped()
+{
+    return EM_ASM_INT({ return Module['skipFrames'] ? 1 : 0; }) != 0;
+}
+
 void frameDrawn()
 {
     EM_ASM({
@@ -60,12 +66,3 @@ void frameDrawn()
 }
 
 } // namespace host
-
-// Linked in place of exit() (-Wl,--wrap=exit): exit() alone keeps the runtime
-// alive while a timer is pending, and the tail timer always is. Forced, the
-// runtime ends: the toolkit takes its listeners away, no timer or redraw
-// reaches the program again, and Module.onExit hears the status.
-extern "C" [[noreturn]] void __wrap_exit(int status)
-{
-    emscripten_force_exit(status);
-}

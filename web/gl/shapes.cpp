@@ -1,4 +1,4 @@
-#include "web/shapes.h"
+#include "web/gl/shapes.h"
 
 #include <cmath>
 #include <vector>
@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+using ffp::kPi;
 constexpr int kQuadricCacheSize = 240; // GLU caps slices one below this
 
 struct Circle {
@@ -78,8 +78,9 @@ ffp::Mesh quadricCylinder(double base, double top, double height, int slices, in
             static_cast<float>(base - deltaRadius * (static_cast<float>(j + 1) / stacks));
         mesh.begin(ffp::Primitive::QuadStrip);
         for (int i = 0; i <= slices; ++i) {
-            mesh.add(radiusLow * sinA[i], radiusLow * cosA[i], zLow, sinN[i], cosN[i], zNormal);
-            mesh.add(radiusHigh * sinA[i], radiusHigh * cosA[i], zHigh, sinN[i], cosN[i], zNormal);
+            mesh.add({radiusLow * sinA[i], radiusLow * cosA[i], zLow}, {sinN[i], cosN[i], zNormal});
+            mesh.add({radiusHigh * sinA[i], radiusHigh * cosA[i], zHigh},
+                     {sinN[i], cosN[i], zNormal});
         }
     }
     return mesh;
@@ -99,13 +100,13 @@ ffp::Mesh solidSphere(double radius, int slices, int stacks)
     const auto emit = [&](int ring, int slice) {
         if (ring == 0 || ring == stacks) {
             const float z = ring == 0 ? 1.0f : -1.0f;
-            mesh.add(0.0f, 0.0f, z * r, 0.0f, 0.0f, z);
+            mesh.add({0.0f, 0.0f, z * r}, {0.0f, 0.0f, z});
             return;
         }
         const float x = around.cos[slice] * down.sin[ring];
         const float y = around.sin[slice] * down.sin[ring];
         const float z = down.cos[ring];
-        mesh.add(x * r, y * r, z * r, x, y, z);
+        mesh.add({x * r, y * r, z * r}, {x, y, z});
     };
     // Each strip pairs the lower ring's point with the upper ring's.
     for (int ring = 0; ring < stacks; ++ring) {
@@ -136,8 +137,8 @@ ffp::Mesh solidCone(double base, double height, int slices, int stacks)
 
     mesh.begin(ffp::Primitive::TriangleStrip);
     for (int j = 0; j <= slices; ++j) {
-        mesh.add(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, -1.0f);
-        mesh.add(around.cos[j] * b, around.sin[j] * b, 0.0f, 0.0f, 0.0f, -1.0f);
+        mesh.add({0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, -1.0f});
+        mesh.add({around.cos[j] * b, around.sin[j] * b, 0.0f}, {0.0f, 0.0f, -1.0f});
     }
 
     // The radius and height of each ring build up step by step, as the toolkit's do.
@@ -154,8 +155,8 @@ ffp::Mesh solidCone(double base, double height, int slices, int stacks)
         for (int j = 0; j <= slices; ++j) {
             const float nx = around.cos[j] * cosn, ny = around.sin[j] * cosn;
             for (int ring = i; ring <= i + 1; ++ring)
-                mesh.add(around.cos[j] * ringR[ring], around.sin[j] * ringR[ring], ringZ[ring], nx,
-                         ny, sinn);
+                mesh.add({around.cos[j] * ringR[ring], around.sin[j] * ringR[ring], ringZ[ring]},
+                         {nx, ny, sinn});
         }
     }
     return mesh;
@@ -166,7 +167,7 @@ ffp::Mesh solidCube(double size)
 {
     const float s = static_cast<float>(size) / 2;
     struct Face {
-        float normal[3];
+        ffp::Vec3 normal;
         float corner[4][3]; // in units of half the edge
     };
     static const Face kFaces[6] = {
@@ -183,7 +184,6 @@ ffp::Mesh solidCube(double size)
     mesh.begin(ffp::Primitive::Triangles);
     for (const Face& f : kFaces)
         for (int k : kTriangleCorners)
-            mesh.add(f.corner[k][0] * s, f.corner[k][1] * s, f.corner[k][2] * s, f.normal[0],
-                     f.normal[1], f.normal[2]);
+            mesh.add({f.corner[k][0] * s, f.corner[k][1] * s, f.corner[k][2] * s}, f.normal);
     return mesh;
 }

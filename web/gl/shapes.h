@@ -4,7 +4,7 @@
 // for arguments that make those libraries draw nothing.
 #pragma once
 
-#include "web/pipeline.h"
+#include "web/gl/mesh.h"
 
 // gluCylinder of a default quadric: quad strips along +z from base (z 0) to top (z height).
 ffp::Mesh quadricCylinder(double base, double top, double height, int slices, int stacks);

@@ -1,0 +1,25 @@
+// What the gl* entry points share with the shape entry points and the tests:
+// the mapping of glBegin's modes to the pipeline's primitives, and the one
+// pipeline's draw of a mesh.
+#pragma once
+
+#include <GL/gl.h>
+
+#include "web/gl/mesh.h"
+
+// The pipeline's primitive for a glBegin mode; false for one it cannot draw
+// (points, lines, polygons).
+inline bool primitiveOf(GLenum mode, ffp::Primitive& primitive)
+{
+    switch (mode) {
+    case GL_TRIANGLES: primitive = ffp::Primitive::Triangles; return true;
+    case GL_TRIANGLE_STRIP: primitive = ffp::Primitive::TriangleStrip; return true;
+    case GL_TRIANGLE_FAN: primitive = ffp::Primitive::TriangleFan; return true;
+    case GL_QUADS: primitive = ffp::Primitive::Quads; return true;
+    case GL_QUAD_STRIP: primitive = ffp::Primitive::QuadStrip; return true;
+    default: return false;
+    }
+}
+
+// A shape of GLU's or the toolkit's, drawn for the call named.
+void drawShape(const char* call, const ffp::Mesh& mesh);
