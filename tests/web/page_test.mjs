@@ -371,16 +371,17 @@ try {
       pastSaid === 'More than 10,000 keys: this scene can no longer be linked.', `${pastAddress} "${pastSaid}"`);
     await reloading.close();
 
-    // Stop: the scene stays where the replay got to, and the address says what it holds.
+    // Stop: the scene stays where the replay got to, and the address says what it holds. A replay draws
+  // one frame per task, not one per key.
     const stopping = await open(desktop, '#keys=10000b');
-    const done = await stopping.midway(() => [document.getElementById('replay-progress').value, document.getElementById('stop').click()][0]);
+    const [done, frames] = await stopping.midway(() => [document.getElementById('replay-progress').value, drawn, document.getElementById('stop').click()]);
     const [stopped, stopAddress, stopSaid] = await sleep(300).then(stopping.settled);
     const given = await stopping.steps();
     await stopping.visit(stopAddress);
     const [again] = await stopping.settled();
-    check('Stop: the replay stops, the address holds what was given, and gives the same scene', done > 0 && done < 10000 && given === done &&
+    check('Stop: the replay stops, the address holds what was given, and gives the same scene', done > 0 && done < 10000 && given === done && frames < done / 5 &&
       stopAddress === `#keys=${done}b` && stopSaid === `The replay was stopped after ${done.toLocaleString('en')} of 10,000 keys: the address holds this scene.` &&
-      scene(again) === scene(stopped), `${done} ${given} ${stopAddress} "${stopSaid}"`);
+      scene(again) === scene(stopped), `${done} keys, ${frames} frames drawn, ${given} given, ${stopAddress} "${stopSaid}"`);
     await stopping.close();
 
     // Keys pressed before keys.json arrives are held back; a fragment entered by hand starts afresh with it.

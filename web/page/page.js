@@ -12,12 +12,6 @@ const status = document.getElementById('status');
 const title = document.title;
 const byId = (id) => document.getElementById(id);
 
-// The page makes the WebGL context before the toolkit does, with the very
-// attributes the toolkit asks for (depth, no alpha, stencil or antialiasing),
-// so that the toolkit gets this one, whose drawing buffer stays readable after
-// the frame is shown: the ended page keeps the program's last frame.
-canvas.getContext('webgl', { alpha: false, depth: true, stencil: false, antialias: false, preserveDrawingBuffer: true });
-
 // The toolkit listens for keys on the whole window; the canvas takes the
 // focus so that no control takes a key the program needs.
 canvas.focus();
@@ -231,10 +225,10 @@ const controlOf = (target) =>
   target instanceof HTMLButtonElement ? 'button' : target instanceof HTMLInputElement && target.type === 'range' ? 'slider' : null;
 // Before the toolkit's own listener: record what the program receives; hold
 // back every key until the page is ready and while a link replays, but Quit.
-let replaying = false; // a replay's own key is on its way
+let givingReplayKey = false; // a replay's own key is on its way
 addEventListener('keydown', (event) => {
   if (logic.pageKeeps(event.key, controlOf(event.target))) return event.stopImmediatePropagation();
-  if (replaying || ended) return;
+  if (givingReplayKey || ended) return;
   const name = keys && logic.keyName(keys, event);
   if (!ready() || (replay && name !== 'Escape')) {
     // As the toolkit would: no browser action for a key it takes (F5 does not reload).
@@ -250,7 +244,7 @@ addEventListener('keydown', (event) => {
 
 // ---- The replay of a link, from the program's first frame, through the
 // keyboard's path. The address holds the whole link from the start.
-const kReplayTaskMs = 12; // keys given per task, so that the page stays responsive
+const kReplayTaskMs = 12; // how long a task gives keys for, so that the page stays responsive
 let replay = null; // { names, done }
 function begin() {
   if (!ready() || !facts.loading) return;
@@ -283,17 +277,18 @@ function replayTask() {
   if (!replay) return;
   const start = performance.now();
   const { names } = replay;
-  replaying = true;
+  givingReplayKey = true;
   try {
     for (let last = false; !last && !ended;) {
       last = replay.done === names.length - 1 || performance.now() - start >= kReplayTaskMs;
       module.skipFrames = !last;
-      send(names[replay.done++], 'keydown');
-      send(names[replay.done - 1], 'keyup');
+      const name = names[replay.done++];
+      send(name, 'keydown');
+      send(name, 'keyup');
     }
   } finally {
     module.skipFrames = false;
-    replaying = false;
+    givingReplayKey = false;
   }
   if (ended) return;
   if (replay.done < names.length) {
@@ -430,3 +425,8 @@ const module = {
 // quadruped.js takes its settings from the global Module when it runs.
 window.Module = module;
 document.body.appendChild(Object.assign(document.createElement('script'), { src: 'quadruped.js' }));
+// Before the program runs, the page makes the WebGL context with the very
+// attributes the toolkit asks for (depth, no alpha, stencil or antialiasing),
+// so that the toolkit gets this one, whose drawing buffer stays readable after
+// the frame is shown: the ended page keeps the program's last frame.
+canvas.getContext('webgl', { alpha: false, depth: true, stencil: false, antialias: false, preserveDrawingBuffer: true });
