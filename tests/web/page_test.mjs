@@ -239,7 +239,9 @@ try {
     context.setTransform(1, 0, 0, -1, 0, height);
     context.drawImage(picture, 0, 0);
     const pixels = context.getImageData(0, 0, width, height).data;
-    return { state: JSON.parse(Module.UTF8ToString(Module._quadrupedState())), width, height, shown: !picture.hidden && Module.canvas.hidden,
+    const [onScreen] = picture.getClientRects();
+    return { state: JSON.parse(Module.UTF8ToString(Module._quadrupedState())), width, height,
+      shown: Module.canvas.getClientRects().length === 0 && Math.abs(onScreen?.width / onScreen?.height - 640 / 360) < 0.01,
       pixels: btoa(Array.from(pixels, (b) => String.fromCharCode(b)).join('')) };
   }).catch((error) => ({ error: error.message }));
   check('the ended page shows a picture in place of the canvas', kept.shown, JSON.stringify(kept.error ?? kept.shown));
