@@ -119,7 +119,8 @@ EMSCRIPTEN_KEEPALIVE const char* quadrupedPose()
 }
 
 // Draws count frames of the current scene, as the desktop benchmark does, so
-// that the page can time frames without a key press or the tail timer.
+// that the page can time frames without a key press or the tail timer, and
+// draw the last frame again to keep it as a picture when the program ends.
 EMSCRIPTEN_KEEPALIVE void quadrupedDrawFrames(int count)
 {
     for (int i = 0; i < count; ++i)

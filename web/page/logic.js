@@ -180,7 +180,7 @@ export class KeyRecord {
 export const plural = (count, noun) => `${count.toLocaleString('en')} ${noun}${count === 1 ? '' : 's'}`;
 
 const kShownLength = 40; // characters of a token that a message shows
-const kGraphemes = new Intl.Segmenter('en', { granularity: 'grapheme' });
+let graphemes = null; // an Intl.Segmenter, made on first use: it costs the page's start some 25 ms
 // Characters that show nothing, or change the direction or shape of the text
 // around them: control, format (the bidirectional controls among them),
 // private, unassigned and separator characters other than the space.
@@ -190,7 +190,8 @@ const kUnseen = /[\p{C}\p{Zl}\p{Zp}]|(?! )\p{Zs}/gu;
 // characters (whole ones, as the reader sees them), and every unseen character
 // escaped as \uXXXX, so that the text can neither hide nor reorder anything.
 export function shownText(text) {
-  const characters = Array.from(kGraphemes.segment(text), ({ segment }) => segment);
+  graphemes ??= new Intl.Segmenter('en', { granularity: 'grapheme' });
+  const characters = Array.from(graphemes.segment(text), ({ segment }) => segment);
   const escape = (c) => {
     const code = c.codePointAt(0).toString(16).toUpperCase();
     return code.length > 4 ? `\\u{${code}}` : `\\u${code.padStart(4, '0')}`;

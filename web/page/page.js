@@ -237,7 +237,7 @@ addEventListener('keydown', (event) => {
   }
   if (name === 'Escape') {
     stopReplay();
-    keepPicture();
+    keepPicture(true);
   }
   if (logic.recorded(name)) recordKey(name);
 }, true);
@@ -366,11 +366,15 @@ function fullScreen(on) {
   else padPlace[0].insertBefore(pad, padPlace[1]);
 }
 
-// ---- The end. The toolkit empties the canvas as the program ends: the page
-// keeps the last frame as a picture, taken just before.
+// ---- The end. The toolkit empties the canvas as the program ends: just
+// before, the page keeps the last frame as a picture. A shown frame's drawing
+// buffer is gone, so the program draws its scene once more (redraw), in the
+// task that reads it; a program that has stopped keeps what it drew.
 const picture = byId('last-frame');
-function keepPicture() {
-  if (!picture.src) picture.src = canvas.toDataURL();
+function keepPicture(redraw) {
+  if (picture.src) return;
+  if (redraw) module._quadrupedDrawFrames(1);
+  picture.src = canvas.toDataURL();
 }
 function end(message) {
   ended = true;
@@ -418,15 +422,10 @@ const module = {
     end(`The program has ended (exit status ${code}).`);
   },
   onAbort(what) {
-    keepPicture();
+    keepPicture(false);
     end(`The program has stopped: ${what}`);
   },
 };
 // quadruped.js takes its settings from the global Module when it runs.
 window.Module = module;
 document.body.appendChild(Object.assign(document.createElement('script'), { src: 'quadruped.js' }));
-// Before the program runs, the page makes the WebGL context with the very
-// attributes the toolkit asks for (depth, no alpha, stencil or antialiasing),
-// so that the toolkit gets this one, whose drawing buffer stays readable after
-// the frame is shown: the ended page keeps the program's last frame.
-canvas.getContext('webgl', { alpha: false, depth: true, stencil: false, antialias: false, preserveDrawingBuffer: true });
