@@ -176,8 +176,10 @@ export class KeyRecord {
 
 // ---- What the page says
 
+// 10000 as "10,000", without the cost of the first toLocaleString (ICU's number formats).
+const grouped = (count) => String(count).replace(/\B(?=(\d{3})+$)/g, ',');
 // "1 key", "10,000 keys".
-export const plural = (count, noun) => `${count.toLocaleString('en')} ${noun}${count === 1 ? '' : 's'}`;
+export const plural = (count, noun) => `${grouped(count)} ${noun}${count === 1 ? '' : 's'}`;
 
 const kShownLength = 40; // characters of a token that a message shows
 let graphemes = null; // an Intl.Segmenter, made on first use: it costs the page's start some 25 ms
@@ -208,8 +210,8 @@ export function refusalText({ token, position, why }) {
 export const copiedText = 'The link is copied.';
 export const copyThisText = (url) => `Copy this link: ${url}`;
 export const stoppedText = (done, total) =>
-  `The replay was stopped after ${done.toLocaleString('en')} of ${plural(total, 'key')}: the address holds this scene.`;
-export const progressText = (done, total) => `${done.toLocaleString('en')} of ${plural(total, 'key')}`;
+  `The replay was stopped after ${grouped(done)} of ${plural(total, 'key')}: the address holds this scene.`;
+export const progressText = (done, total) => `${grouped(done)} of ${plural(total, 'key')}`;
 
 // What the status line says now, from what is true now: the program loading,
 // a link replaying, the picture being restored, the link no longer holding the
