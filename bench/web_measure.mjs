@@ -14,9 +14,12 @@
 //     read-back, so WebGL's rasteriser, which runs apart, is not waited for;
 //   - the same 200 calls with Module.skipFrames set, as the page skips the
 //     frames of a long replay: the state work alone, nothing shaded or sent;
-//   - with --profile, where the frame loop's time goes: Chromium's sampling
-//     profiler over 1000 frames, functions by their own time (build the page
-//     with -DCMAKE_EXE_LINKER_FLAGS=--profiling-funcs to see their names).
+//   - a link's replay, from the first frame to the replay's end, for 10,000 b
+//     and for 5,000 turns, "," and "." in turn, median of 3 loads;
+//   - with --profile, where the frame loop's time and the 10,000 b replay's
+//     time go: Chromium's sampling profiler, functions by their own time
+//     (build the page with -DCMAKE_EXE_LINKER_FLAGS=--profiling-funcs to see
+//     the WebAssembly's names).
 import { execFileSync } from 'node:child_process';
 import { readdirSync, readFileSync } from 'node:fs';
 import { join } from 'node:path';
@@ -30,6 +33,7 @@ const siteDir = args[0] || 'build-web/web';
 const renderFrames = args[1] || 'build/tools/render_frames';
 const kLoads = 5;
 const kFrames = 200;
+const kReplays = 3;
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 const kb = (bytes) => `${(bytes / 1024).toFixed(1)} KB`;
 
@@ -44,6 +48,50 @@ for (const name of readdirSync(siteDir).filter((n) => /\.(html|js|css|json|wasm)
   console.log(`${name.padEnd(16)} ${kb(data.length).padStart(10)} ${kb(gzipped).padStart(10)} gzip -9`);
 }
 console.log(`${'all'.padEnd(16)} ${kb(raw).padStart(10)} ${kb(packed).padStart(10)} gzip -9`);
+
+// Runs act under Chromium's sampling profiler in page and prints the functions by their own time.
+async function profiled(page, label, act) {
+  const session = await page.target().createCDPSession();
+  await session.send('Profiler.enable');
+  await session.send('Profiler.setSamplingInterval', { interval: 50 });
+  await session.send('Profiler.start');
+  await act();
+  const { profile: result } = await session.send('Profiler.stop');
+  await session.detach();
+  const self = new Map();
+  let total = 0;
+  for (const node of result.nodes) {
+    const name = node.callFrame.functionName || `(${node.callFrame.url || 'anonymous'})`;
+    self.set(name, (self.get(name) || 0) + node.hitCount);
+    total += node.hitCount;
+  }
+  console.log(`profile, ${label}: own time of the functions (${total} samples)`);
+  for (const [name, hits] of [...self].sort((a, b) => b[1] - a[1]).slice(0, 15))
+    console.log(`  ${(100 * hits / total).toFixed(1).padStart(5)} %  ${name}`);
+}
+
+// Opens url (a link) in page, or in a page of its own, and resolves to the ms
+// from the first frame to the end of the replay, when the status line stops
+// saying "Replaying".
+async function replayed(browser, url, page) {
+  const own = !page;
+  page ||= await browser.newPage();
+  await page.evaluateOnNewDocument(() => {
+    window.replayed = new Promise((resolve) => {
+      let [first, seen] = [0, false];
+      addEventListener('frame', () => (first ||= performance.now()), true);
+      new MutationObserver(() => {
+        const replaying = /Replaying/.test(document.getElementById('status')?.textContent);
+        seen ||= replaying;
+        if (seen && !replaying) resolve(performance.now() - first);
+      }).observe(document, { subtree: true, childList: true, characterData: true });
+    });
+  });
+  await page.goto(url);
+  const time = await page.evaluate(() => replayed);
+  if (own) await page.close();
+  return time;
+}
 
 const site = await serve(siteDir);
 const browser = await launch();
@@ -102,31 +150,12 @@ try {
     console.log(`browser, ${label}, WebAssembly alone (no read-back): ${spread(runs[1])}`);
     console.log(`browser, ${label}, skipped frames: ${spread(runs[2])}`);
   };
-  // Self time per function over a loop of frames, from Chromium's sampling profiler.
-  const profileFrames = async (label) => {
-    const session = await page.target().createCDPSession();
-    await session.send('Profiler.enable');
-    await session.send('Profiler.setSamplingInterval', { interval: 50 });
-    await session.send('Profiler.start');
-    await page.evaluate(() => {
-      const onFrame = Module.onFrame;
-      Module.onFrame = null;
-      Module._quadrupedDrawFrames(1000);
-      Module.onFrame = onFrame;
-    });
-    const { profile: result } = await session.send('Profiler.stop');
-    await session.detach();
-    const self = new Map();
-    let total = 0;
-    for (const node of result.nodes) {
-      const name = node.callFrame.functionName || `(${node.callFrame.url || 'anonymous'})`;
-      self.set(name, (self.get(name) || 0) + node.hitCount);
-      total += node.hitCount;
-    }
-    console.log(`profile, ${label}: own time of the functions over 1000 frames (${total} samples)`);
-    for (const [name, hits] of [...self].sort((a, b) => b[1] - a[1]).slice(0, 15))
-      console.log(`  ${(100 * hits / total).toFixed(1).padStart(5)} %  ${name}`);
-  };
+  const profileFrames = (label) => profiled(page, `${label}, over 1000 frames`, () => page.evaluate(() => {
+    const onFrame = Module.onFrame;
+    Module.onFrame = null;
+    Module._quadrupedDrawFrames(1000);
+    Module.onFrame = onFrame;
+  }));
   const desktopFrame = (label, fields) => {
     try {
       const out = execFileSync(renderFrames, ['time', String(kFrames), ...fields], { encoding: 'utf8' });
@@ -142,6 +171,17 @@ try {
   await browserFrame('trees off');
   desktopFrame('trees off', ['trees=0']);
   await page.close();
+
+  console.log(`\n== a link's replay, from the first frame to its end (${kReplays} loads each)`);
+  for (const [label, keys] of [['10,000 b', '10000b'], ['5,000 turns, "," and "." in turn', Array(2500).fill(',_.').join('_')]]) {
+    const times = [];
+    for (let i = 0; i < kReplays; i++) times.push(await replayed(browser, `${site.url}#keys=${keys}`));
+    console.log(`${label}: median ${(median(times) / 1000).toFixed(2)} s (loads: ${times.map((t) => (t / 1000).toFixed(2)).join(', ')} s)`);
+  }
+  if (profile) {
+    const replaying = await browser.newPage();
+    await profiled(replaying, 'a replay of 10,000 b', () => replayed(browser, `${site.url}#keys=10000b`, replaying));
+  }
 } finally {
   await browser.close();
   await site.close();

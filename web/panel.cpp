@@ -1,6 +1,8 @@
-// What the page beside the canvas reads from the running program. The page
-// calls these from Module.onFrame, that is after every frame the program draws;
-// they only read the scene, except the frame loop that the performance script times.
+// What the page beside the canvas reads from the running program, linked into
+// the program itself. The page calls these from Module.onFrame, that is after
+// every frame the program draws; they only read the scene, except the frame
+// loop that the performance script times. Both readers build their JSON in a
+// std::string, which grows with what it holds.
 #include <emscripten/emscripten.h>
 
 #include <cstddef>
@@ -15,18 +17,36 @@
 
 namespace {
 
+// A float as JSON, with 9 significant digits: enough to read back the very same
+// float, so that a picture can be redrawn from exactly this state.
+void appendNumber(std::string& json, double value)
+{
+    char number[32]; // "%.9g" of a double takes at most 16
+    std::snprintf(number, sizeof number, "%.9g", value);
+    json += number;
+}
+
+// text as a JSON string: the program's names hold nothing that needs an escape.
+void appendString(std::string& json, const char* text)
+{
+    json += '"';
+    json += text;
+    json += '"';
+}
+
 // One joint angle per leg and joint of a keyframe's [leg][joint] rows, as a
 // JSON array of arrays; null where a leg has no such joint.
 template <typename Angle> void appendLegs(std::string& json, Angle angle)
 {
-    char number[32];
     json += '[';
     for (int leg = 0; leg < kLegCount; ++leg) {
         json += leg > 0 ? ",[" : "[";
         for (int joint = 0; joint < kJointCount; ++joint) {
-            std::snprintf(number, sizeof number, "%.9g", double(angle(leg, joint)));
             json += joint > 0 ? "," : "";
-            json += legHasJoint(leg, joint) ? number : "null";
+            if (legHasJoint(leg, joint))
+                appendNumber(json, double(angle(leg, joint)));
+            else
+                json += "null";
         }
         json += ']';
     }
@@ -37,8 +57,10 @@ template <typename Angle> void appendLegs(std::string& json, Angle angle)
 template <std::size_t N> void appendNames(std::string& json, const char* const (&names)[N])
 {
     json += '[';
-    for (std::size_t i = 0; i < N; ++i)
-        json += std::string(i > 0 ? ",\"" : "\"") + names[i] + '"';
+    for (std::size_t i = 0; i < N; ++i) {
+        json += i > 0 ? "," : "";
+        appendString(json, names[i]);
+    }
     json += ']';
 }
 
@@ -46,31 +68,29 @@ template <std::size_t N> void appendNames(std::string& json, const char* const (
 
 extern "C" {
 
-// The scene as one JSON object, in a buffer that the next call overwrites.
-// Floats are written with 9 significant digits, enough to read back the very
-// same float, so that a picture can be redrawn from exactly this state.
+// The scene as one JSON object, field by field (app/scene_fields.h), in a
+// string that the next call overwrites.
 EMSCRIPTEN_KEEPALIVE const char* quadrupedState()
 {
-    static char json[1024]; // some 400 bytes are used
-    int used = 0;
-    const auto add = [&used](const char* format, auto... values) {
-        used += std::snprintf(json + used, sizeof json - used, format, values...);
-    };
+    static std::string json;
+    json = "{";
     for (const SceneField& field : kSceneFields) {
-        add(used == 0 ? "{\"%s\":" : ",\"%s\":", field.name);
+        json += json.size() > 1 ? "," : "";
+        appendString(json, field.name);
+        json += ':';
         if (field.real != nullptr)
-            add("%.9g", double(scene.*field.real));
+            appendNumber(json, double(scene.*field.real));
         else if (field.words[0] != nullptr)
-            add("\"%s\"", field.words[scene.*field.integer != 0]);
+            appendString(json, field.words[scene.*field.integer != 0]);
         else
-            add("%d", scene.*field.integer);
+            json += std::to_string(scene.*field.integer);
     }
-    add("%s", "}");
-    return json;
+    json += '}';
+    return json.c_str();
 }
 
 // The pose as the figure is drawn now and the gait's keyframes behind it, as
-// one JSON object in a buffer that the next call overwrites: the legs' and
+// one JSON object in a string that the next call overwrites: the legs' and
 // joints' names, "pose" (each joint's angle from the pose sampler), "partner"
 // (each leg's partner, whose row it takes in the second half-cycle), "next"
 // (the keyframe it blends towards), "cycle" (keyframes in a whole cycle) and
@@ -99,7 +119,8 @@ EMSCRIPTEN_KEEPALIVE const char* quadrupedPose()
 }
 
 // Draws count frames of the current scene, as the desktop benchmark does, so
-// that the page can time frames without a key press or the tail timer.
+// that the page can time frames without a key press or the tail timer, and
+// draw the last frame again to keep it as a picture when the program ends.
 EMSCRIPTEN_KEEPALIVE void quadrupedDrawFrames(int count)
 {
     for (int i = 0; i < count; ++i)

@@ -1,5 +1,6 @@
-// What the browser test and bench/web_measure.mjs share: the page folder served
-// on 127.0.0.1, and Debian's headless Chromium driven through puppeteer-core.
+// What the web tests and bench/web_measure.mjs share: the page folder served
+// on 127.0.0.1, Debian's headless Chromium driven through puppeteer-core, and
+// random links.
 import { createServer } from 'node:http';
 import { readFile } from 'node:fs/promises';
 import { extname, join } from 'node:path';
@@ -32,3 +33,37 @@ export const launch = () =>
     args: ['--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox',
            '--disable-background-networking', '--disable-component-update', '--no-first-run'],
   });
+
+// A seeded random source (QUADRUPED_SEED, or the time): random(n) is a whole
+// number from 0 to n - 1, the same run for the same seed (mulberry32).
+export function seeded(seed = Number(process.env.QUADRUPED_SEED ?? Date.now() % 1e9)) {
+  let state = seed;
+  const random = (n) => {
+    state = (state + 0x6d2b79f5) | 0;
+    let t = Math.imul(state ^ (state >>> 15), 1 | state);
+    t ^= t + Math.imul(t ^ (t >>> 7), 61 | t);
+    return ((t ^ (t >>> 14)) >>> 0) % n;
+  };
+  return { seed, random };
+}
+
+// length keys of names in runs of one key, mostly short, some long.
+export function randomKeys(random, names, length) {
+  const keys = [];
+  while (keys.length < length) {
+    const name = names.filter((other) => other !== keys.at(-1))[random(names.length - 1)];
+    keys.push(...Array(Math.min(length - keys.length, 1 + random(random(4) ? 3 : 300))).fill(name));
+  }
+  return keys;
+}
+
+// keys as a link's fragment, as the page writes it: "keys=" and runs of one
+// key joined by "_", each a count (left out for 1) and the key's name.
+export function linkText(keys) {
+  const tokens = [];
+  for (let start = 0, end = 0; start < keys.length; start = end) {
+    while (keys[end] === keys[start]) end++;
+    tokens.push(`${end - start > 1 ? end - start : ''}${keys[start]}`);
+  }
+  return `keys=${tokens.join('_')}`;
+}

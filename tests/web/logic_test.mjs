@@ -1,0 +1,124 @@
+// The page's rules (web/page/logic.js) under node's test runner, with the
+// build's keys.json (QUADRUPED_KEYS): what a key gives the program and what a
+// link records, links both ways, the status line's words, the player's rate
+// and the keyframe tables' marks. QUADRUPED_SEED repeats a fuzz run.
+import assert from 'node:assert/strict';
+import { readFileSync } from 'node:fs';
+import { test } from 'node:test';
+import * as logic from '../../web/page/logic.js';
+import { linkText, randomKeys, seeded } from './lib.mjs';
+
+const keys = logic.keyTable(JSON.parse(readFileSync(process.env.QUADRUPED_KEYS, 'utf8')));
+const kRecorded = ['b', ',', '.', 'F1', 'F11', 'F7', 'F8', 'Left', 'Right', 'Up', 'Down'];
+
+test('what a key gives the program, and what a link records of it', () => {
+  // Buttons and the player send keys.json's own events.
+  const buttons = [...keys.byName.values()];
+  assert.deepEqual(buttons.filter((button) => logic.keyName(keys, button) !== button.name), []);
+  assert.deepEqual(buttons.map(({ name }) => name).filter(logic.recorded).sort(), [...kRecorded].sort());
+  // The keyboard, as Emscripten's GLUT reads it: [event, the program's key].
+  for (const [event, name] of [
+    [{ keyCode: 110 }, '.'], [{ keyCode: 110, shiftKey: true }, '.'], [{ keyCode: 108 }, ','], // the keypad
+    [{ keyCode: 190 }, '.'], [{ keyCode: 190, shiftKey: true }, null], [{ keyCode: 188, shiftKey: true }, null],
+    [{ keyCode: 66 }, 'b'], [{ keyCode: 66, shiftKey: true }, null], [{ keyCode: 66, ctrlKey: true }, null],
+    [{ keyCode: 112, ctrlKey: true }, 'F1'], [{ keyCode: 39, shiftKey: true }, 'Right'], [{ keyCode: 122, altKey: true }, 'F11'],
+    [{ keyCode: 46 }, null], [{ keyCode: 65 }, null], [{ keyCode: 0 }, null], // Delete, a, none
+    [{ keyCode: 27 }, 'Escape'], [{ keyCode: 27, metaKey: true }, null], [{ keyCode: 116 }, 'F5'], [{ keyCode: 117, shiftKey: true }, 'F6'],
+  ]) assert.equal(logic.keyName(keys, event), name, JSON.stringify(event));
+  for (const name of ['Escape', 'F5', 'F6', null]) assert.equal(logic.recorded(name), false, name);
+  // Keys that stay with the page never reach the program.
+  assert.deepEqual([['Tab', null], ['Enter', 'button'], [' ', 'button'], ['ArrowLeft', 'slider'], ['End', 'slider'],
+    ['b', 'button'], ['ArrowLeft', 'button'], ['Enter', null], ['b', 'slider']].map(([key, control]) => logic.pageKeeps(key, control)),
+  [true, true, true, true, true, false, false, false, false]);
+});
+
+test('links read and written', () => {
+  const read = (fragment) => logic.readLink(fragment, keys).keys;
+  assert.deepEqual(read('keys=12b_F1_10b_3,'), [['b', 12], ['F1', 1], ['b', 10], [',', 3]]);
+  assert.deepEqual(read('keys=3%2C_2Right_F11'), [[',', 3], ['Right', 2], ['F11', 1]]);
+  assert.deepEqual([read(''), read('keys=')], [[], []]);
+  for (const [fragment, written] of [['keys=12b_F1_10b_3,', 'keys=12b_F1_10b_3,'], ['keys=1b_b_2F1', 'keys=2b_2F1'],
+    ['keys=3%2C', 'keys=3,'], ['', ''], [`keys=${logic.kLinkLimit}b`, `keys=${logic.kLinkLimit}b`]])
+    assert.equal(logic.writeLink(logic.readLink(fragment, keys)), written);
+  // What cannot be read, with the token, its place among the keys and why.
+  for (const [fragment, token, position, why] of [
+    ['keys=2b_Escape', 'Escape', 2, /never quits or resizes/], ['keys=F5', 'F5', 1, /never quits/], ['keys=b_Q', 'Q', 2, /no such key/],
+    ['keys=0b', '0b', 1, /whole number/], ['keys=01b', '01b', 1, /whole number/], ['keys=9000b_1001b', '1001b', 2, /more than 10,000 keys/],
+    ['keys=b__b', '', 2, /empty/], ['keys=b_', '', 2, /empty/], ['keys=B', 'B', 1, /no such key/], ['keys=%E0b', '%E0b', 1, /no such key/],
+    ['top', 'top', 0, /holds "keys="/], ['keys=b&keys=b', 'keys=b', 0, /twice/],
+  ]) {
+    const refusal = (() => { try { read(fragment); } catch (error) { return error; } })();
+    assert.ok(refusal instanceof logic.Refusal, fragment);
+    assert.deepEqual([refusal.token, refusal.position], [token, position], fragment);
+    assert.match(refusal.why, why, fragment);
+  }
+  // The record: runs of what the program received, up to the limit; a stopped replay keeps its first keys.
+  const record = new logic.KeyRecord([['b', 3], ['F1', 1]]);
+  record.add('F1');
+  record.add('b');
+  record.truncate(4);
+  assert.deepEqual([record.runs, record.names(), record.count], [[['b', 3], ['F1', 1]], ['b', 'b', 'b', 'F1'], 4]);
+  const full = new logic.KeyRecord([['b', logic.kLinkLimit]]);
+  assert.equal(full.linkable, true);
+  full.add(',');
+  assert.deepEqual([full.linkable, full.runs], [false, [['b', logic.kLinkLimit]]]);
+});
+
+test('random links read and write back exactly', () => {
+  const { seed, random } = seeded();
+  for (let link = 0; link < 500; link++) {
+    const names = randomKeys(random, kRecorded, 1 + random(2000));
+    const text = linkText(names);
+    const read = logic.readLink(text, keys);
+    assert.deepEqual(new logic.KeyRecord(read.keys).names(), names, `seed ${seed}: ${text}`);
+    assert.equal(logic.writeLink(read), text, `seed ${seed}`);
+    const record = new logic.KeyRecord();
+    names.forEach((name) => record.add(name));
+    assert.equal(logic.writeLink({ keys: record.runs }), text, `seed ${seed}: the keys one by one`);
+  }
+});
+
+test('the status line says what is true now, and shows a token as text', () => {
+  const refusal = (fragment) => { try { logic.readLink(fragment, keys); } catch (error) { return logic.refusalText(error); } };
+  assert.equal(refusal('keys=%E2%80%AEwon%20tnuocca%20ruoy%20yfirev'),
+    'The link was not replayed: could not read token 1 of the keys, "\\u202Ewon tnuocca ruoy yfirev" (no such key).');
+  assert.equal(refusal('keys=b__b'), 'The link was not replayed: could not read token 2 of the keys, "" (an empty token).');
+  assert.equal(logic.shownText('a\u200Bb\u2066c\u00A0d e\u{E0041}\n'), 'a\\u200Bb\\u2066c\\u00A0d e\\u{E0041}\\u000A');
+  // Cut after 40 characters as the reader sees them: no emoji split from its skin tone, no half of a surrogate pair.
+  assert.equal(logic.shownText('👍🏽'.repeat(41)), `${'👍🏽'.repeat(40)}…`);
+  assert.equal(logic.shownText('x'.repeat(40)), 'x'.repeat(40));
+  const said = (facts) => logic.statusText({ loading: false, replaying: 0, lost: false, linkable: true, note: '', ...facts });
+  assert.equal(said({ replaying: 1 }), 'Replaying 1 key from the link…');
+  assert.equal(said({ replaying: 10000, lost: true }), 'Replaying 10,000 keys from the link… The picture is being restored…');
+  assert.equal(said({ lost: true }), 'The picture is being restored…'); // the replay ended, the context is still lost
+  assert.equal(said({ note: logic.copyThisText('u'), linkable: false }), 'More than 10,000 keys: this scene can no longer be linked.');
+  assert.equal(said({}), '');
+  assert.equal(logic.stoppedText(1, 10000), 'The replay was stopped after 1 of 10,000 keys: the address holds this scene.');
+  assert.equal(logic.progressText(2500, 1), '2,500 of 1 key');
+});
+
+test('the player steps at its rate, also after a change while it plays', () => {
+  let last = 0;
+  const steps = [];
+  for (let i = 0; i < 3; i++) steps.push((last = logic.nextStepAt(last, 10, last + 3))); // a timer 3 ms late
+  assert.deepEqual(steps, [100, 200, 300]);
+  // A change at 320 ms, after the step at 300: the new period counts from that step.
+  assert.deepEqual([20, 1, 5].map((rate) => logic.nextStepAt(300, rate, 320)), [350, 1300, 500]);
+  assert.equal(logic.nextStepAt(300, 20, 390), 390); // due already: at once, then a period on
+});
+
+test('the keyframe tables\' marks through whole cycles of both gaits', () => {
+  const swapped = (mark, keyframe) => `${mark} as keyframe ${keyframe}, the legs of each pair swapped`;
+  // [gait's stored keyframes, then per keyframe of the cycle, the tables' captions after "Keyframe k"]
+  for (const [stored, cycle] of [[3, [
+    ['now', 'next', ''], ['', 'now', 'next'], [swapped('next', 3), '', 'now'],
+    [swapped('now', 3), swapped('next', 4), ''], ['', swapped('now', 4), swapped('next', 5)], ['next', '', swapped('now', 5)]]],
+  [2, [['now', 'next'], [swapped('next', 2), 'now'], [swapped('now', 2), swapped('next', 3)], ['next', swapped('now', 3)]]]]) {
+    cycle.forEach((captions, now) => {
+      const marks = logic.keyframeMarks(now, (now + 1) % cycle.length, stored);
+      assert.deepEqual(marks.map(({ caption }) => caption), captions.map((words, k) => [`Keyframe ${k}`, words].filter(Boolean).join(' · ')));
+      assert.deepEqual(marks.map(({ mark }) => mark), captions.map((words) => words.split(' ')[0]));
+    });
+  }
+  assert.equal(logic.blendText(5, 0, 6), 'Blending keyframe 5 into keyframe 0: 0.6 of the way (sub-step 6 / 10).');
+});
