@@ -421,6 +421,9 @@ try {
     check('+ steps an angle, Reset takes the walk\'s edits away, then both gaits\'', resets.join() === '#edit=r0.hr.upper40_w0.hr.upper41 2,#edit=r0.hr.upper40 1, 0',
       resets.join());
     holdAgainstDesktop('12-reset', await bad.reach('after Reset', 'true'), '', good);
+    for (let i = 0; i < 3; i++) await bad.keyboard.press('b');
+    await bad.reach('3 b after Reset', 'state.substep === 6');
+    check('the plot marks the step now between keyframes', await bad.$eval('#plot .now', (mark) => mark.getAttribute('x1')) === '3');
     await bad.close();
 
     // A long link: the address holds all of it from the start, through a reload and Copy link; a lost
