@@ -128,7 +128,7 @@ export const kLegNames = ['hind right', 'hind left', 'front right', 'front left'
 export const kJointNames = ['upper', 'lower', 'shin', 'paw'];
 export const kMostDegrees = 180;
 // The front legs' chain starts at the lower joint: their upper one is never drawn.
-export const drawnJoint = (leg, joint) => leg < 2 || joint > 0;
+const drawnJoint = (leg, joint) => leg < 2 || joint > 0;
 // A leg by the initials of its name: "hr" is hind right.
 const legCode = (leg) => kLegNames[leg].split(' ').map((word) => word[0]).join('');
 

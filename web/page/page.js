@@ -2,9 +2,11 @@
 // keyboard on the canvas, shows the scene after every frame and tells when
 // the program has ended. Its buttons, its player and the link's replay give
 // the program keys of keys.json (the build's reading of the README's keys
-// table) the way the keyboard does; the address's fragment records the keys
-// the program receives. The rules live in logic.js; this module wires them to
-// the page, then loads quadruped.js, which picks up the Module made here.
+// table) the way the keyboard does; its keyframe editor writes the program's
+// gait tables, and plots the angles they give over a cycle; the address's
+// fragment records the edits and the keys the program receives. The rules
+// live in logic.js; this module wires them to the page, then loads
+// quadruped.js, which picks up the Module made here.
 import * as logic from './logic.js';
 
 const canvas = document.getElementById('canvas');
@@ -108,7 +110,7 @@ function showPose(state, pose) {
 // draws a frame; every number shown is read back from the program.
 let tables = null; // the program's tables as they stand: { walk, run }
 let startTables = null; // the tables the program started with, which Reset writes back
-let edits = new Map(); // logic.cellCode -> edit: the angles unlike the start's, in the order of their last change
+const edits = new Map(); // logic.cellCode -> edit: the angles unlike the start's, in the order of their last change
 let editorTables = []; // per gait, its keyframe tables
 let shownGait = 0; // the gait whose tables are shown, and plotted
 const fields = new Map(); // logic.cellCode -> its field
