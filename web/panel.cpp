@@ -74,6 +74,7 @@ void appendTable(std::string& json, const Gait& gait)
     json += ']';
 }
 
+// The gait that the page's flag names: walk non-zero, run 0.
 const Gait& gaitOf(int walk)
 {
     return walk ? kWalkGait : kRunGait;
