@@ -78,8 +78,7 @@ TEST_F(BrowserGL, ReplayedFramesMatchMesa)
         for (int k : state.specials)
             onSpecialKey(k, 0, 0);
         renderFrame(); // the layer's frame stays in the back buffer (rows bottom-up)
-        std::vector<unsigned char> ours(kWidth * kHeight * 3);
-        glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, ours.data());
+        const std::vector<unsigned char> ours = readBackBuffer(0, 0, kWidth, kHeight);
         const std::vector<unsigned char> desktop = desktopFrame();
         ASSERT_EQ(ours.size(), desktop.size()) << state.name;
         int worst = 0, apart = 0;

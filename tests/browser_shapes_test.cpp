@@ -9,10 +9,12 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <set>
-#include <tuple>
+#include <functional>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "input/input.h"
@@ -32,26 +34,36 @@ std::vector<Primitive> recorded;
 std::array<float, 3> currentNormal = {0, 0, 1};
 const float *vertexArray = nullptr, *normalArray = nullptr; // packed float triples
 
-// The program's shape calls: which shape, its sizes, slices and stacks (unused ones 0).
-enum Shape { kCylinder, kSphere, kCone, kCube };
-const char* const kNames[] = {"gluCylinder", "glutSolidSphere", "glutSolidCone", "glutSolidCube"};
-using Call = std::tuple<Shape, double, double, double, int, int>;
-std::set<Call> calls;
+// Each distinct shape call of the program's, by its name, sizes, slices and
+// stacks: it draws GLU's or freeglut's shape and returns ours.
+std::map<std::string, std::function<ffp::Mesh()>> calls;
+
+// " a b ...": a call's numbers, each as short as it can be read back exactly.
+template <typename... Number> std::string numbers(Number... n)
+{
+    std::string out;
+    char text[32];
+    ((out += ' ', out.append(text, std::to_chars(text, text + sizeof text, n).ptr)), ...);
+    return out;
+}
 
 } // namespace
 
-// GLU's or the toolkit's own entry point, past the ones defined here.
+// REAL: GLU's or the toolkit's own entry point, past the ones defined here.
+// NOTE defines one of those, which keeps its call (named by its sizes) as
+// GLU's or the toolkit's own drawing (args), then ours.
 #define REAL(name) reinterpret_cast<decltype(&::name)>(dlsym(RTLD_NEXT, #name))
-#define NOTE(name, shape, params, ...)                                                             \
+#define NOTE(name, params, sizes, args, ours)                                                      \
     extern "C" void name params                                                                    \
     {                                                                                              \
-        calls.insert({shape, __VA_ARGS__});                                                        \
+        calls.emplace(#name + numbers sizes, [=] { return REAL(name) args, ours; });               \
     }
-NOTE(gluCylinder, kCylinder, (GLUquadric*, double b, double t, double h, int s, int n), b, t, h, s,
-     n)
-NOTE(glutSolidSphere, kSphere, (double radius, int s, int n), radius, 0, 0, s, n)
-NOTE(glutSolidCone, kCone, (double base, double height, int s, int n), base, height, 0, s, n)
-NOTE(glutSolidCube, kCube, (double size), size, 0, 0, 0, 0)
+NOTE(gluCylinder, (GLUquadric * q, double b, double t, double h, int s, int n), (b, t, h, s, n),
+     (q, b, t, h, s, n), quadricCylinder(b, t, h, s, n))
+NOTE(glutSolidSphere, (double r, int s, int n), (r, s, n), (r, s, n), solidSphere(r, s, n))
+NOTE(glutSolidCone, (double b, double h, int s, int n), (b, h, s, n), (b, h, s, n),
+     solidCone(b, h, s, n))
+NOTE(glutSolidCube, (double size), (size), (size), solidCube(size))
 
 extern "C" {
 void glBegin(GLenum mode)
@@ -94,31 +106,9 @@ TEST_F(BrowserGL, ShapesSendWhatGluAndFreeglutSend)
     renderFrame();                   // walking, trees on
     onSpecialKey(GLUT_KEY_F1, 0, 0); // running
     ASSERT_FALSE(calls.empty());
-    static GLUquadric* const quadric = gluNewQuadric();
-    for (const auto& [shape, a, b, c, slices, stacks] : calls) {
+    for (const auto& [name, draw] : calls) {
         recorded.clear();
-        ffp::Mesh ours;
-        switch (shape) {
-        case kCylinder:
-            REAL(gluCylinder)(quadric, a, b, c, slices, stacks);
-            ours = quadricCylinder(a, b, c, slices, stacks);
-            break;
-        case kSphere:
-            REAL(glutSolidSphere)(a, slices, stacks);
-            ours = solidSphere(a, slices, stacks);
-            break;
-        case kCone:
-            REAL(glutSolidCone)(a, b, slices, stacks);
-            ours = solidCone(a, b, slices, stacks);
-            break;
-        case kCube:
-            REAL(glutSolidCube)(a);
-            ours = solidCube(a);
-            break;
-        }
-        char name[64];
-        std::snprintf(name, sizeof name, "%s: %g %g %g, %d by %d", kNames[shape], a, b, c, slices,
-                      stacks);
+        const ffp::Mesh ours = draw();
         ASSERT_FALSE(recorded.empty()) << name;
         ASSERT_EQ(ours.parts.size(), recorded.size()) << name;
         float worst = 0;
@@ -130,13 +120,12 @@ TEST_F(BrowserGL, ShapesSendWhatGluAndFreeglutSend)
             ASSERT_EQ(ours.parts[p].points.size(), recorded[p].points.size()) << name;
             for (std::size_t v = 0; v < recorded[p].points.size(); ++v) {
                 const ffp::Mesh::Point& q = ours.parts[p].points[v];
-                const Point mine = {q.position[0], q.position[1], q.position[2],
-                                    q.normal[0],   q.normal[1],   q.normal[2]};
                 for (int k = 0; k < 6; ++k)
-                    worst = std::max(worst, std::fabs(mine[k] - recorded[p].points[v][k]));
+                    worst = std::max(worst, std::fabs((k < 3 ? q.position[k] : q.normal[k - 3]) -
+                                                      recorded[p].points[v][k]));
             }
         }
-        std::printf("%-36s largest difference of a position or normal: %g\n", name, worst);
+        std::printf("%-36s largest difference of a position or normal: %g\n", name.c_str(), worst);
         EXPECT_LE(worst, 1e-6f) << name;
     }
 }

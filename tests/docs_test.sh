@@ -16,16 +16,11 @@ bash "$src/scripts/make-docs.sh" -B "$build" "$tmp/docs" "$tmp/packaging/quadrup
 changed=$({ diff "$src/docs/sources.sha256" "$tmp/docs/sources.sha256" || [ $? -eq 1 ]; } |
   awk '/^[<>]/ { print $3 }' | sort -u)
 if [ -n "$changed" ]; then
-  report() { # picture, pattern of the sources it is made from
-    local hits
-    hits=$(grep -E "$2" <<<"$changed") || return 0
-    echo "FAIL: $1 would change: what it is made from differs, from $(head -1 <<<"$hits") on ($(wc -l <<<"$hits") in all)"
-  }
-  report docs/walk-filmstrip.png '^walk/'
-  report packaging/quadruped.png '^walk/keyframe-0'
-  report docs/run-filmstrip.png '^run/'
-  report docs/gait.gif '^cycle/'
-  report docs/joint-angles.png '\.csv$'
+  for made in docs/walk-filmstrip.png:^walk/ packaging/quadruped.png:^walk/keyframe-0 \
+    docs/run-filmstrip.png:^run/ docs/gait.gif:^cycle/ 'docs/joint-angles.png:\.csv$'; do # picture:its sources
+    hits=$(grep -E "${made#*:}" <<<"$changed") || continue
+    echo "FAIL: ${made%%:*} would change: what it is made from differs, from $(head -1 <<<"$hits") on ($(wc -l <<<"$hits") in all)"
+  done
   echo "A new picture belongs in the commit of the code change that explains it (scripts/make-docs.sh"
   echo "makes it there); where no change to the drawing or the gaits was meant, the code is at fault."
   exit 1

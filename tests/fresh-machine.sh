@@ -14,27 +14,26 @@ work=$(mkdir -p "$2" && cd "$2" && pwd -P)
 cache=${3:-/var/cache/quadruped/fresh-machine} root=$work/root keep=""
 run_cmd='scripts/run.sh' build_cmd='cmake -S . -B build && cmake --build build'
 [ "$(id -u)" -eq 0 ] || { echo "fresh-machine: needs root for debootstrap, chroot and namespaces; skipped"; exit 77; }
-for c in "$run_cmd" "$build_cmd"; do
-  grep -qF "$c" "$src/README.md" || { echo "FAIL: README.md no longer gives '$c'"; exit 1; }
-done
+fail() { echo "FAIL: $*"; exit 1; }
+for c in "$run_cmd" "$build_cmd"; do grep -qF "$c" "$src/README.md" || fail "README.md no longer gives '$c'"; done
 trap '[ -n "$keep" ] || rm -rf --one-file-system "$root"' EXIT
 trap 'exit 130' INT TERM
 
 # shellcheck disable=SC2016 # apt's own field names
 mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(TARGET_OF)' |
   awk '$2 == "bookworm" && $3 == "deb" { print $1; exit }')
-[ -n "$mirror" ] || { echo "FAIL: no bookworm source in this machine's apt"; exit 1; }
+[ -n "$mirror" ] || fail "no bookworm source in this machine's apt"
 mkdir -p "$cache"
 exec 9>"$cache/lock" # one run at a time on a machine
 flock 9
 /usr/lib/apt/apt-helper download-file "${mirror%/}/dists/bookworm/Release" "$cache/Release.now" >/dev/null 2>&1 ||
-  { echo "FAIL: cannot fetch the mirror's Release file"; exit 1; }
+  fail "cannot fetch the mirror's Release file"
 if [ ! -d "$cache/base" ] || ! cmp -s "$cache/Release.now" "$cache/Release" ||
   [ -n "$(find "$cache/Release" -mtime +6)" ]; then
   echo "fresh-machine: making the base root with debootstrap from $mirror"
   rm -rf --one-file-system "$cache/base" "$cache/base.new" "$cache/archives"
   unshare -m debootstrap --variant=minbase bookworm "$cache/base.new" "$mirror" >"$cache/debootstrap.log" 2>&1 ||
-    { tail -n 30 "$cache/debootstrap.log"; echo "FAIL: debootstrap failed"; exit 1; }
+    { tail -n 30 "$cache/debootstrap.log"; fail "debootstrap failed"; }
   printf '#!/bin/sh\nexit 101\n' >"$cache/base.new/usr/sbin/policy-rc.d" # no services start
   chmod 755 "$cache/base.new/usr/sbin/policy-rc.d"
   mv "$cache/base.new" "$cache/base"
@@ -70,4 +69,4 @@ unshare -m -p -f --kill-child --mount-proc="$root/proc" bash -c 'mount --bind /d
   mount --bind "$3" "$1/var/cache/apt/archives" &&
   exec chroot "$1" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root bash -c "$2"' \
   fresh "$root" "$inside" "$cache/archives" ||
-  { keep=$?; echo "FAIL: the README's commands failed (status $keep); the root is left at $root"; exit 1; }
+  { keep=$?; fail "the README's commands failed (status $keep); the root is left at $root"; }

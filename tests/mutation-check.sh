@@ -25,9 +25,7 @@ caught=0 missed=0
 while IFS= read -r line; do
   case "$line" in '#'* | '') continue ;; esac
   grep -qE -- "${1:-.}" <<<"$line" || continue
-  file=${line%% @@ *} rest=${line#* @@ }
-  expr=${rest%% @@ *} rest=${rest#* @@ }
-  what=${rest%% @@ *} regex=${rest#* @@ }
+  IFS=$'\x1f' read -r file expr what regex <<<"${line// @@ /$'\x1f'}"
   target="$scratch/src/$file"
   cp "$target" "$scratch/original"
   sed -i -e "$expr" "$target"

@@ -28,8 +28,7 @@ done
 
 # dpkg-shlibdeps names the toolkit's package; Mesa's drivers are added by hand.
 depends=$(dpkg-deb -f "$deb" Depends)
-grep -Eq '(^|, )libglut' <<<"$depends" || fail "Depends does not name the toolkit's package: $depends"
-grep -Eq '(^|, )libgl1-mesa-dri' <<<"$depends" || fail "Depends does not name libgl1-mesa-dri: $depends"
+for p in libglut libgl1-mesa-dri; do grep -Eq "(^|, )$p" <<<"$depends" || fail "Depends does not name $p: $depends"; done
 lintian --fail-on error "$deb" >"$tmp/lintian" 2>&1 || fail "lintian: $(grep -v 'root privileges' "$tmp/lintian")"
 
 dpkg-deb -x "$deb" "$tmp/root"

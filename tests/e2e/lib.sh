@@ -13,8 +13,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # shows NAME X Y R G B: takes the picture NAME; true when that pixel is within
 # 3/255 of R G B in every channel (llvmpipe's figures on this machine).
-shows() { qd_shot "$work/$1.png" && at "$@"; }
-at() { px "$@" | awk -v r="$4" -v g="$5" -v b="$6" '{ exit ($1 - r)^2 > 9 || ($2 - g)^2 > 9 || ($3 - b)^2 > 9 }'; }
+shows() { qd_shot "$work/$1.png" && px "$@" | awk -v r="$4" -v g="$5" -v b="$6" '{ exit ($1 - r)^2 > 9 || ($2 - g)^2 > 9 || ($3 - b)^2 > 9 }'; }
 # px NAME X Y: "R G B" of one pixel of the picture NAME.
 px() { /usr/bin/convert "$work/$1.png" -format "%[fx:int(255*p{$2,$3}.r+.5)] %[fx:int(255*p{$2,$3}.g+.5)] %[fx:int(255*p{$2,$3}.b+.5)]" info:; }
 # waits COMMAND...: runs it until it succeeds, for up to 20 s.

@@ -23,19 +23,15 @@ grep -q "Pawel W. Olszta" "$work/$top/freeglut-LICENSE.txt" || fail "freeglut-LI
 # README.txt has every key of the README's table on a line of its own.
 keys=$(sed -n 's/^{"key": "\([^"]*\)".*/\1/p' "$keys_json")
 [ -n "$keys" ] || fail "no keys in $keys_json"
-readme=$(tr -d '\r' <"$work/$top/README.txt")
-while IFS= read -r key; do
-  grep -qxF -- "$key" <<<"$readme" || fail "README.txt lacks the key \"$key\""
-done <<<"$keys"
+missing=$(grep -vxFf <(tr -d '\r' <"$work/$top/README.txt") <<<"$keys") || [ $? -eq 1 ]
+[ -z "$missing" ] || fail "README.txt lacks the keys: $(paste -sd ' ' <<<"$missing")"
 
 exe=$work/$top/quadruped.exe
 headers=$(x86_64-w64-mingw32-objdump -p "$exe")
 dlls=$(awk '$1 == "DLL" && $2 == "Name:" { print $3 }' <<<"$headers")
 [ -n "$dlls" ] || fail "objdump finds no imports in quadruped.exe"
-for dll in $dlls; do
-  grep -qixE 'kernel32|user32|gdi32|opengl32|glu32|winmm|advapi32|msvcrt|api-ms-win-.*' <<<"${dll%.dll}" ||
-    fail "quadruped.exe needs $dll, which Windows does not have (imports: $(paste -sd ' ' <<<"$dlls"))"
-done
+foreign=$(grep -vixE '(kernel32|user32|gdi32|opengl32|glu32|winmm|advapi32|msvcrt|api-ms-win-.*)\.dll' <<<"$dlls") || [ $? -eq 1 ]
+[ -z "$foreign" ] || fail "quadruped.exe needs $(xargs <<<"$foreign"), which Windows does not have (imports: $(xargs <<<"$dlls"))"
 grep -q '^Subsystem.*(Windows GUI)' <<<"$headers" ||
   fail "quadruped.exe is not a GUI program: started from Explorer it opens a console too"
 
@@ -46,15 +42,10 @@ grep -q '^Subsystem.*(Windows GUI)' <<<"$headers" ||
 states=("" "$(printf 'b %.0s' {1..12})F1 $(printf 'b %.0s' {1..10}), , , F7 Left"
   "F8 F11 b b . Right Up Up Down")
 pressed=() # every key so far, for render_frames
-sent=()    # each state's keys, for xdotool
 for i in "${!states[@]}"; do
-  names=()
   # shellcheck disable=SC2086 # one key a word
-  for key in ${states[i]}; do
-    pressed+=("key=$key")
-    case $key in ,) names+=(comma) ;; .) names+=(period) ;; *) names+=("$key") ;; esac
-  done
-  sent+=("${names[*]}")
+  set -- ${states[i]}
+  pressed+=("${@/#/key=}")
   "$render_frames" state "$work/expected-$i.ppm" "${pressed[@]}" >/dev/null ||
     fail "render_frames state ${pressed[*]} failed"
 done
@@ -92,8 +83,9 @@ share() { /usr/bin/convert "$work/shot.png" "$work/expected-$1.ppm" -compose dif
   -separate -evaluate-sequence max -threshold 3.3% -format '%[fx:1-mean]' info:; }
 matches() { qd_shot "$work/shot.png" && awk -v s="$(share "$1")" 'BEGIN { exit !(s >= 0.99) }'; }
 for i in "${!states[@]}"; do
+  names=$(sed 's/,/comma/g; s/\./period/g' <<<"${states[i]}") # as xdotool names them
   # shellcheck disable=SC2086 # one key a word
-  [ -z "${sent[i]}" ] || qd_keys ${sent[i]}
+  [ -z "$names" ] || qd_keys $names
   waits matches "$i" || fail "after keys '${states[i]}': $(share "$i") of the pixels match render_frames' frame"
   echo "after keys '${states[i]}': $(share "$i") of the pixels match"
 done
