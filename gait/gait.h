@@ -25,16 +25,37 @@ extern const Gait kRunGait;
 // The gait the scene is in now.
 const Gait& currentGait();
 
+// A place in a gait's cycle: a keyframe and the sub-step from it towards the next.
+struct CyclePoint {
+    int keyframe;
+    int substep; // tenths of the way
+};
+
 // Fills the first half-cycle of both gaits' keyframe tables and the neck angle.
 void initGaitTables();
 
-// The keyframe the pose blends towards: the one after the current, or the
-// first after the cycle's last.
-int nextKeyframe();
+// Sets one stored angle of a gait's table, in degrees; false, changing
+// nothing, for a keyframe the table does not store, a joint that is not
+// drawn, or an angle outside -180 to 180.
+bool setStoredAngle(const Gait& gait, int keyframe, int leg, int joint, double degrees);
 
-// Angle in degrees to draw a leg's joint at now: the current and the next
-// keyframe blended by the sub-step (second half-cycles mirror the legs).
+// The keyframe the pose blends towards from keyframe: the one after it, or
+// the first after the cycle's last.
+int nextKeyframe(const Gait& gait, int keyframe);
+
+// Angle in degrees of a leg's joint at a point of gait's cycle, from table:
+// the point's keyframe and the next blended by the sub-step (second
+// half-cycles mirror the legs). Reads nothing else.
+float sampleAngle(const Gait& gait, const PoseTable& table, CyclePoint point, int leg, int joint);
+
+// Angle in degrees to draw a leg's joint at now: sampleAngle at the scene's
+// gait, table, keyframe and sub-step.
 float jointAngle(int leg, int joint);
+
+// Where one gait step leads from point: the sub-step grows by the gait's
+// increment, or once it has passed 9 the next keyframe starts (the first
+// after the cycle's last, or any keyframe past it).
+CyclePoint nextCyclePoint(const Gait& gait, CyclePoint point);
 
 // One gait step: head bob, sub-step or keyframe, body bob, forward motion.
 void gaitStep();

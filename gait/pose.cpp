@@ -4,16 +4,11 @@
 
 namespace {
 
-// A joint's angle in the current keyframe, or in the one after it, with the
-// second half of the cycle read from the partner leg of the stored half.
-float poseAngle(int leg, int joint, bool current)
+// A joint's angle in keyframe k of the cycle, with the second half of the
+// cycle read from the partner leg of the stored half.
+float poseAngle(const Gait& gait, const PoseTable& table, int k, int leg, int joint)
 {
-    if (joint < 0 || joint >= kJointCount)
-        return 0.0f;
-    const Gait& gait = currentGait();
-    const PoseTable& table = scene.*gait.poses;
-    const int k = current ? scene.gaitFrame : nextKeyframe();
-    if (k < 0)
+    if (joint < 0 || joint >= kJointCount || k < 0)
         return 0.0f;
     if (k < gait.storedKeyframes)
         return (leg >= 0 && leg < kLegCount) ? table[k][leg][joint] : 0.0f;
@@ -27,15 +22,21 @@ float poseAngle(int leg, int joint, bool current)
 
 } // namespace
 
-int nextKeyframe()
+int nextKeyframe(const Gait& gait, int keyframe)
 {
-    return (scene.gaitFrame == currentGait().cycleKeyframes - 1) ? 0 : scene.gaitFrame + 1;
+    return (keyframe == gait.cycleKeyframes - 1) ? 0 : keyframe + 1;
+}
+
+float sampleAngle(const Gait& gait, const PoseTable& table, CyclePoint point, int leg, int joint)
+{
+    const double t = static_cast<float>(point.substep * 0.1);
+    const double a = poseAngle(gait, table, point.keyframe, leg, joint);
+    const double b = poseAngle(gait, table, nextKeyframe(gait, point.keyframe), leg, joint);
+    return static_cast<float>(a + (b - a) * t);
 }
 
 float jointAngle(int leg, int joint)
 {
-    const double t = static_cast<float>(scene.gaitSubstep * 0.1);
-    const double a = poseAngle(leg, joint, true);
-    const double b = poseAngle(leg, joint, false);
-    return static_cast<float>(a + (b - a) * t);
+    const Gait& gait = currentGait();
+    return sampleAngle(gait, scene.*gait.poses, {scene.gaitFrame, scene.gaitSubstep}, leg, joint);
 }

@@ -27,12 +27,12 @@ void stepHeadBob(const Gait& gait)
 // body rises in keyframes 0 and 2 and sinks in 1 and 3 while the sub-step grows.
 void stepPose(const Gait& gait)
 {
-    if (scene.gaitSubstep > kLastSubstep) {
-        scene.gaitSubstep = 0;
-        scene.gaitFrame = scene.gaitFrame < gait.cycleKeyframes - 1 ? scene.gaitFrame + 1 : 0;
+    const CyclePoint next = nextCyclePoint(gait, {scene.gaitFrame, scene.gaitSubstep});
+    const bool substepGrows = next.substep > scene.gaitSubstep;
+    scene.gaitFrame = next.keyframe;
+    scene.gaitSubstep = next.substep;
+    if (!substepGrows)
         return;
-    }
-    scene.gaitSubstep += gait.substepIncrement;
     switch (scene.gaitFrame) {
     case 0:
     case 2: scene.bodyBob = static_cast<float>(scene.bodyBob + kBodyBobStep); break;
@@ -52,6 +52,13 @@ void stepForward(const Gait& gait)
 }
 
 } // namespace
+
+CyclePoint nextCyclePoint(const Gait& gait, CyclePoint point)
+{
+    if (point.substep > kLastSubstep)
+        return {point.keyframe < gait.cycleKeyframes - 1 ? point.keyframe + 1 : 0, 0};
+    return {point.keyframe, point.substep + gait.substepIncrement};
+}
 
 void switchGait()
 {

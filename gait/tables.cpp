@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstddef>
 
 #include "app/legs.h"
@@ -45,6 +46,7 @@ constexpr LegPose kRunHalfCycle[] = {
 // clang-format on
 
 constexpr float kNeckAngle = 90.0f;
+constexpr double kMostDegrees = 180.0; // either way: a whole turn in all
 
 // Writes the rows into the table. The front legs' chain starts at joint 1, so
 // their joint 0 is never written and keeps the zero of the cleared storage.
@@ -67,4 +69,16 @@ void initGaitTables()
     fill(scene.walkPoses, kWalkHalfCycle);
     fill(scene.runPoses, kRunHalfCycle);
     scene.neckAngle = kNeckAngle;
+}
+
+bool setStoredAngle(const Gait& gait, int keyframe, int leg, int joint, double degrees)
+{
+    const bool stored = keyframe >= 0 && keyframe < gait.storedKeyframes && leg >= 0 &&
+                        leg < kLegCount && joint >= 0 && joint < kJointCount &&
+                        legHasJoint(leg, joint);
+    // Written this way round, a NaN is refused too.
+    if (!stored || !(std::fabs(degrees) <= kMostDegrees))
+        return false;
+    (scene.*gait.poses)[keyframe][leg][joint] = static_cast<float>(degrees);
+    return true;
 }

@@ -2,6 +2,9 @@
 // with its head and body bob, gait switches, and the tail wag.
 #include "support/gl_test.h"
 
+#include <cmath>
+#include <cstring>
+
 #include "app/scene_state.h"
 #include "gait/gait.h"
 
@@ -46,6 +49,27 @@ TEST_F(GaitTest, PosesSwapEachPairOfLegsInTheSecondHalfAndBlendBySubstep)
     EXPECT_EQ(jointAngle(1, 2), 27.0f); // 45 towards 30, 20 % past it
     at(0, 3, 12);
     EXPECT_NEAR(jointAngle(0, 0), -8.0f, 1e-5); // keyframe 3 wraps to 0: 10 towards -5
+}
+
+TEST_F(GaitTest, StoredAnglesAreSetOnlyForAStoredDrawnJointWithinAHalfTurn)
+{
+    const SceneState start = scene;
+    // Past each gait's stored half, a front upper joint, no such leg or joint, past 180, NaN.
+    const struct {
+        const Gait* gait;
+        int k, leg, joint;
+        double degrees;
+    } refused[] = {{&kWalkGait, 3, 0, 0, 1},     {&kRunGait, 2, 0, 0, 1},
+                   {&kRunGait, -1, 0, 0, 1},     {&kWalkGait, 0, 2, 0, 1},
+                   {&kWalkGait, 0, 4, 1, 1},     {&kWalkGait, 0, 0, 4, 1},
+                   {&kWalkGait, 0, 0, 0, 180.1}, {&kRunGait, 0, 0, 0, std::nan("")}};
+    for (const auto& r : refused)
+        EXPECT_FALSE(setStoredAngle(*r.gait, r.k, r.leg, r.joint, r.degrees))
+            << r.k << r.leg << r.joint;
+    for (PoseTable SceneState::*table : {&SceneState::walkPoses, &SceneState::runPoses})
+        EXPECT_EQ(std::memcmp(start.*table, scene.*table, sizeof(PoseTable)), 0);
+    EXPECT_TRUE(setStoredAngle(kRunGait, 1, 3, 3, -180.0));
+    EXPECT_EQ(scene.runPoses[1][3][3], -180.0f);
 }
 
 TEST_F(GaitTest, WalkAndRunCycles)

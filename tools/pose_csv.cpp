@@ -1,8 +1,11 @@
 // Prints, as CSV, the angle every leg joint is drawn at on each gait step of one
 // whole cycle, read from the program's own pose sampler.
 //
-//   pose_csv walk    37 rows: steps 0..36 of the walk cycle (step 36 is step 0 again)
-//   pose_csv run     21 rows: steps 0..20 of the run cycle
+//   pose_csv walk [EDITS]   37 rows: steps 0..36 of the walk cycle (step 36 is step 0 again)
+//   pose_csv run [EDITS]    21 rows: steps 0..20 of the run cycle
+//
+// EDITS change the keyframe tables first, written as the browser page's links
+// write them (tools/edits.h): "w2.hr.lower-50_r1.fl.paw20".
 //
 // Columns: step, keyframe, substep, then one per joint that moves (the front
 // legs have no upper joint, so 14 in all).
@@ -12,15 +15,18 @@
 #include "app/legs.h"
 #include "app/scene_state.h"
 #include "gait/gait.h"
+#include "tools/edits.h"
 
 int main(int argc, char** argv)
 {
-    if (argc != 2 || (std::strcmp(argv[1], "walk") != 0 && std::strcmp(argv[1], "run") != 0)) {
-        std::fprintf(stderr, "usage: %s walk|run\n", argv[0]);
+    resetSceneState();
+    if (argc < 2 || argc > 3 ||
+        (std::strcmp(argv[1], "walk") != 0 && std::strcmp(argv[1], "run") != 0) ||
+        !applyEdits(argc == 3 ? argv[2] : "")) {
+        std::fprintf(stderr, "usage: %s walk|run [EDITS]\n", argv[0]);
         return 2;
     }
     const bool walk = std::strcmp(argv[1], "walk") == 0;
-    resetSceneState();
     scene.walkGait = walk ? 1 : 0;
 
     std::printf("step,keyframe,substep");

@@ -16,8 +16,10 @@
 //       and all but the aspect, which follows from the window); fields not
 //       given keep their start values. key=NAME presses a key there, named as
 //       the README's Keys table names it (b, ",", F1, Left, ...), in its turn
-//       among the fields. The browser test holds the page's frames against
-//       these, the Windows test the program's under Wine.
+//       among the fields, and edit=EDITS changes the keyframe tables, written
+//       as the browser page's links write them (tools/edits.h). The browser
+//       test holds the page's frames against these, the Windows test the
+//       program's under Wine.
 //   render_frames time COUNT [NAME=VALUE ...]
 //       draws COUNT frames of that state, reads one pixel back so that all of
 //       them are finished, and prints the wall time per frame (median of 5
@@ -43,6 +45,7 @@
 #include "gait/gait.h"
 #include "input/input.h"
 #include "scene/scene.h"
+#include "tools/edits.h"
 #include "tools/frame_capture.h"
 
 namespace {
@@ -215,16 +218,19 @@ bool pressNamedKey(const std::string& name)
     return false;
 }
 
-// Sets every field given, presses every key=NAME, and reloads the view for the
-// camera the state describes.
+// Sets every field given, presses every key=NAME, makes every edit=EDITS, and
+// reloads the view for the camera the state describes.
 bool setState(int count, char** assignments)
 {
     const std::string keyPrefix = "key=";
+    const std::string editPrefix = "edit=";
     for (int i = 0; i < count; ++i) {
         const std::string assignment = assignments[i];
         const bool pressed = assignment.compare(0, keyPrefix.size(), keyPrefix) == 0 &&
                              pressNamedKey(assignment.substr(keyPrefix.size()));
-        if (!pressed && !setField(assignments[i])) {
+        const bool edited = assignment.compare(0, editPrefix.size(), editPrefix) == 0 &&
+                            applyEdits(assignments[i] + editPrefix.size());
+        if (!pressed && !edited && !setField(assignments[i])) {
             std::fprintf(stderr, "render_frames: not a scene field: %s\n", assignments[i]);
             return false;
         }

@@ -1,7 +1,8 @@
 // The page's rules (web/page/logic.js) under node's test runner, with the
 // build's keys.json (QUADRUPED_KEYS): what a key gives the program and what a
-// link records, links both ways, the status line's words, the player's rate
-// and the keyframe tables' marks. QUADRUPED_SEED repeats a fuzz run.
+// link records, links and their edits both ways, the status line's words, the
+// player's rate, the keyframe tables' marks and the tables as the program's
+// source. QUADRUPED_SEED repeats a fuzz run.
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { test } from 'node:test';
@@ -27,9 +28,9 @@ test('what a key gives the program, and what a link records of it', () => {
   ]) assert.equal(logic.keyName(keys, event), name, JSON.stringify(event));
   for (const name of ['Escape', 'F5', 'F6', null]) assert.equal(logic.recorded(name), false, name);
   // Keys that stay with the page never reach the program.
-  assert.deepEqual([['Tab', null], ['Enter', 'button'], [' ', 'button'], ['ArrowLeft', 'slider'], ['End', 'slider'],
-    ['b', 'button'], ['ArrowLeft', 'button'], ['Enter', null], ['b', 'slider']].map(([key, control]) => logic.pageKeeps(key, control)),
-  [true, true, true, true, true, false, false, false, false]);
+  assert.deepEqual([['Tab', null], ['Enter', 'button'], [' ', 'button'], ['ArrowLeft', 'slider'], ['End', 'slider'], ['.', 'field'],
+    ['ArrowDown', 'field'], ['b', 'button'], ['ArrowLeft', 'button'], ['Enter', null], ['b', 'slider']].map(([key, control]) => logic.pageKeeps(key, control)),
+  [true, true, true, true, true, true, true, false, false, false, false]);
 });
 
 test('links read and written', () => {
@@ -37,15 +38,27 @@ test('links read and written', () => {
   assert.deepEqual(read('keys=12b_F1_10b_3,'), [['b', 12], ['F1', 1], ['b', 10], [',', 3]]);
   assert.deepEqual(read('keys=3%2C_2Right_F11'), [[',', 3], ['Right', 2], ['F11', 1]]);
   assert.deepEqual([read(''), read('keys=')], [[], []]);
+  assert.deepEqual([...logic.readLink('edit=w2.hr.lower-50_r1.fl.paw20.5', keys).edit.values()],
+    [{ gait: 0, keyframe: 2, leg: 0, joint: 1, degrees: -50 }, { gait: 1, keyframe: 1, leg: 3, joint: 3, degrees: 20.5 }]);
+  // Written as read, edits first, a cell's last edit in its place, "-0.0" as "0".
   for (const [fragment, written] of [['keys=12b_F1_10b_3,', 'keys=12b_F1_10b_3,'], ['keys=1b_b_2F1', 'keys=2b_2F1'],
-    ['keys=3%2C', 'keys=3,'], ['', ''], [`keys=${logic.kLinkLimit}b`, `keys=${logic.kLinkLimit}b`]])
+    ['keys=3%2C', 'keys=3,'], ['', ''], [`keys=${logic.kLinkLimit}b`, `keys=${logic.kLinkLimit}b`],
+    ['edit=w2.hr.lower-50_r1.fl.paw20.5&keys=12b', 'edit=w2.hr.lower-50_r1.fl.paw20.5&keys=12b'],
+    ['keys=b&edit=r0.hl.upper-0.0_w0.fr.shin-180_r0.hl.upper180', 'edit=w0.fr.shin-180_r0.hl.upper180&keys=b']])
     assert.equal(logic.writeLink(logic.readLink(fragment, keys)), written);
   // What cannot be read, with the token, its place among the keys and why.
   for (const [fragment, token, position, why] of [
     ['keys=2b_Escape', 'Escape', 2, /never quits or resizes/], ['keys=F5', 'F5', 1, /never quits/], ['keys=b_Q', 'Q', 2, /no such key/],
     ['keys=0b', '0b', 1, /whole number/], ['keys=01b', '01b', 1, /whole number/], ['keys=9000b_1001b', '1001b', 2, /more than 10,000 keys/],
     ['keys=b__b', '', 2, /empty/], ['keys=b_', '', 2, /empty/], ['keys=B', 'B', 1, /no such key/], ['keys=%E0b', '%E0b', 1, /no such key/],
-    ['top', 'top', 0, /holds "keys="/], ['keys=b&keys=b', 'keys=b', 0, /twice/],
+    ['top', 'top', 0, /holds "edit=" and "keys="/], ['keys=b&keys=b', 'keys=b', 0, /twice/],
+    ['edit=x0.hr.lower5', 'x0.hr.lower5', 1, /no such gait/], ['edit=w0.hr.upper5_w3.hr.lower5', 'w3.hr.lower5', 2, /no such keyframe/],
+    ['edit=r2.hr.lower5', 'r2.hr.lower5', 1, /the run stores 0 to 1/], ['edit=w01.hr.lower5', 'w01.hr.lower5', 1, /no such keyframe/],
+    ['edit=w0.hx.lower5', 'w0.hx.lower5', 1, /no such leg/], ['edit=w0.hr.knee5', 'w0.hr.knee5', 1, /no such joint/],
+    ['edit=w0.fr.upper5', 'w0.fr.upper5', 1, /no upper joint/], ['edit=w0.hr.lower180.1', 'w0.hr.lower180.1', 1, /from -180 to 180/],
+    ['edit=w0.hr.lower-181', 'w0.hr.lower-181', 1, /from -180 to 180/], ['edit=w0.hr.lower1.25', 'w0.hr.lower1.25', 1, /one decimal/],
+    ['edit=w0.hr.lower5x', 'w0.hr.lower5x', 1, /one decimal/], ['edit=w0.hr.lower', 'w0.hr.lower', 1, /one decimal/],
+    ['edit=w0_hr', 'w0', 1, /reads like/], [`edit=${Array(201).fill('w0.hr.lower5').join('_')}`, 'w0.hr.lower5', 201, /more than 200 edits/],
   ]) {
     const refusal = (() => { try { read(fragment); } catch (error) { return error; } })();
     assert.ok(refusal instanceof logic.Refusal, fragment);
@@ -83,6 +96,8 @@ test('the status line says what is true now, and shows a token as text', () => {
   assert.equal(refusal('keys=%E2%80%AEwon%20tnuocca%20ruoy%20yfirev'),
     'The link was not replayed: could not read token 1 of the keys, "\\u202Ewon tnuocca ruoy yfirev" (no such key).');
   assert.equal(refusal('keys=b__b'), 'The link was not replayed: could not read token 2 of the keys, "" (an empty token).');
+  assert.equal(refusal('edit=w0.hr.upper5_w3.hr.lower5'),
+    'The link was not replayed: could not read token 2 of the edits, "w3.hr.lower5" (no such keyframe: the walk stores 0 to 2).');
   assert.equal(logic.shownText('a\u200Bb\u2066c\u00A0d e\u{E0041}\n'), 'a\\u200Bb\\u2066c\\u00A0d e\\u{E0041}\\u000A');
   // Cut after 40 characters as the reader sees them: no emoji split from its skin tone, no half of a surrogate pair.
   assert.equal(logic.shownText('👍🏽'.repeat(41)), `${'👍🏽'.repeat(40)}…`);
@@ -121,4 +136,17 @@ test('the keyframe tables\' marks through whole cycles of both gaits', () => {
     });
   }
   assert.equal(logic.blendText(5, 0, 6), 'Blending keyframe 5 into keyframe 0: 0.6 of the way (sub-step 6 / 10).');
+});
+
+test('the tables as gait/tables.cpp writes them, byte for byte, also with an edit', () => {
+  const source = readFileSync(new URL('../../gait/tables.cpp', import.meta.url), 'utf8');
+  const block = /\/\/ clang-format off\n.*\/\/ clang-format on\n/s.exec(source)[0];
+  // The file's own numbers, [gait][keyframe][leg][joint], read back into its layout.
+  const tables = { walk: [], run: [] };
+  for (const [, array, rows] of block.matchAll(/k(Walk|Run)HalfCycle\[\] = \{(.*?)\};/gs))
+    for (const [, keyframe, leg, ...joints] of rows.matchAll(/\{(\d), (\d), *(-?\d+), *(-?\d+), *(-?\d+), *(-?\d+)\}/g))
+      ((tables[array.toLowerCase()][keyframe] ??= [])[leg] = joints.map(Number));
+  assert.equal(logic.tablesSource(tables), block);
+  tables.walk[2][0][1] = -12.5; // the lower column grows to its widest number
+  assert.match(logic.tablesSource(tables), /^ {4}\{0, 0, {2}15, {3}-35, {2}70, {2}0\},\n(.*\n){7} {4}\{2, 0, {2}20, -12\.5, {2}38, {2}0\},$/m);
 });

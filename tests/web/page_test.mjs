@@ -1,14 +1,17 @@
 // The browser build (SITE_DIR: build-web/web) in headless Chromium, driven by
-// real key presses, by taps at phone sizes and by links; the canvas is held
-// against the desktop frame of the same state and the pose tables against
-// pose_csv (TOOLS_DIR holds both tools; render_frames needs an X display;
-// pictures go to WORK_DIR); random links against the keys pressed (a failure
-// prints the seed; QUADRUPED_SEED repeats it). --screenshot DIR saves
-// DIR/web.png and DIR/web-phone.png.
-import { execFileSync } from 'node:child_process';
+// real key presses, by taps at phone sizes, by edits of the keyframe tables and
+// by links; the canvas is held against the desktop frame of the same state and
+// edits, the pose tables and the plot against pose_csv (TOOLS_DIR holds both
+// tools, and the libraries they link, with which the tables copied as C++ are
+// built; render_frames needs an X display; pictures go to WORK_DIR); random
+// links against the keys pressed (a failure prints the seed; QUADRUPED_SEED
+// repeats it). --screenshot DIR saves DIR/web.png and DIR/web-phone.png.
+import { execFile, execFileSync } from 'node:child_process';
 import { mkdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { join } from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { promisify } from 'node:util';
 import { launch, linkText, randomKeys, seeded, serve } from './lib.mjs';
 
 const [siteDir, toolsDir, workDir, flag, shotDir] = process.argv.slice(2);
@@ -45,34 +48,44 @@ function hookFrames() {
 }
 
 // Pass when 99 % of the canvas's pixels are within 8/255 in every channel of
-// the desktop frame of its state, both 640 x 360 (render_frames' size: no aspect).
-function holdAgainstDesktop(name, frame) {
+// the desktop frame of its state and the tables' edits, both 640 x 360
+// (render_frames' size: no aspect). Where an edit moves fewer pixels than that,
+// so do 90 % of the pixels in which the desktop's frames with edit and with
+// unlike (no edit, by default) differ.
+function holdAgainstDesktop(name, frame, edit = '', unlike = edit ? '' : null) {
   if (!frame) return;
   const { state, width, height, pixels } = frame;
-  const desktopPath = join(workDir, `${name}-desktop.ppm`);
   const fields = Object.entries(state).filter(([field]) => field !== 'aspect').map((entry) => entry.join('='));
-  execFileSync(join(toolsDir, 'render_frames'), ['state', desktopPath, ...fields], { stdio: ['ignore', 'ignore', 'inherit'] });
-  const desktop = readFileSync(desktopPath);
   const header = `P6\n${width} ${height}\n255\n`;
+  const desktop = (withEdit, path = join(workDir, `${name}-desktop${withEdit === edit ? '' : '-unlike'}.ppm`)) => {
+    execFileSync(join(toolsDir, 'render_frames'), ['state', path, `edit=${withEdit}`, ...fields], { stdio: ['ignore', 'ignore', 'inherit'] });
+    return readFileSync(path);
+  };
+  const [wanted, other] = [desktop(edit), unlike === null ? null : desktop(unlike)];
+  // The largest channel difference between the pixels at a[i] and b[j].
+  const apart = (a, i, b, j) => Math.max(...[0, 1, 2].map((c) => Math.abs(a[i + c] - b[j + c])));
   const rgb = Buffer.alloc(width * height * 3); // the canvas's, rows top-down
-  let [within, worst] = [0, 0];
+  let [within, worst, moved, kept] = [0, 0, 0, 0];
   for (let p = 0; p < width * height; p++) {
-    const from = ((height - 1 - Math.floor(p / width)) * width + (p % width)) * 4;
+    const [from, at] = [((height - 1 - Math.floor(p / width)) * width + (p % width)) * 4, header.length + p * 3];
     rgb.set(pixels.subarray(from, from + 3), p * 3);
-    const gap = Math.max(...[0, 1, 2].map((c) => Math.abs(pixels[from + c] - desktop[header.length + p * 3 + c])));
-    within += gap <= 8;
-    worst = Math.max(worst, gap);
+    const off = apart(pixels, from, wanted, at);
+    within += off <= 8;
+    worst = Math.max(worst, off);
+    const edited = other !== null && apart(wanted, at, other, at) > 8;
+    [moved, kept] = [moved + edited, kept + (edited && off <= 8)];
   }
   const share = within / (width * height);
-  const ok = width === 640 && height === 360 && desktop.toString('latin1', 0, header.length) === header && share >= 0.99;
-  check(`${name}: pixels within 8/255 of the desktop frame`, ok,
-        `${(100 * share).toFixed(2)} % of ${width} x ${height}, worst channel difference ${worst}`);
+  const ok = width === 640 && height === 360 && wanted.toString('latin1', 0, header.length) === header && share >= 0.99 &&
+    (!other || (moved > 0 && kept >= 0.9 * moved));
+  check(`${name}: pixels within 8/255 of the desktop frame${other ? ', also where the edits move it' : ''}`, ok,
+        `${(100 * share).toFixed(2)} % of ${width} x ${height}, worst channel difference ${worst}${other ? `; ${kept} of ${moved} the edits move` : ''}`);
   if (!ok) writeFileSync(join(workDir, `${name}-browser.ppm`), Buffer.concat([Buffer.from(header), rgb]));
 }
 
-// pose_csv's rows of each gait: { 'step': …, 'keyframe': …, 'hind right upper': …, … }.
-const poseCsv = Object.fromEntries(['walk', 'run'].map((gait) => [gait, execFileSync(join(toolsDir, 'pose_csv'), [gait], { encoding: 'utf8' })
-  .trim().split('\n').map((row, _, [head]) => Object.fromEntries(row.split(',').map((value, i) => [head.split(',')[i], value])))]));
+// pose_csv's rows of a gait with edits: { 'step': …, 'keyframe': …, 'hind right upper': …, … }.
+const poseCsv = (gait, edit = '', tool = join(toolsDir, 'pose_csv')) => execFileSync(tool, [gait, edit], { encoding: 'utf8' })
+  .trim().split('\n').map((row, _, [head]) => Object.fromEntries(row.split(',').map((value, i) => [head.split(',')[i], value]))).slice(1);
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 const scene = ({ tailAngle, tailSwingUp, ...rest }) => JSON.stringify(rest); // all but the tail, which its timer moves
 
@@ -120,26 +133,52 @@ async function axe(page, name) {
   const found = await page.evaluate(async () => (await axe.run()).violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target)}`));
   check(`axe-core: no violation, ${name}`, found.length === 0, found.join('; '));
 }
-// In a state at sub-step 0: the pose table is pose_csv's row of the same gait, keyframe
-// and sub-step; the blend names the keyframe and the next, which are marked; the one
-// marked "now", read through the swap of each pair's legs where the page says so, holds that very pose.
-async function checkPose(page, name, { gait, keyframe, substep }) {
-  const [[[, ...joints], ...pose], tables, blend, mirror] = await page.evaluate(() => {
-    const rows = (table) => [...table.rows].map((row) => [...row.cells].map((cell) => cell.textContent));
-    return [rows(document.getElementById('pose-now')), [...document.querySelectorAll('#keyframes table')].map((table) =>
-      [table.dataset.mark, table.caption.textContent, rows(table).slice(1)]), blend.textContent, !mirror.hidden];
+// In a state at sub-step 0, with the tables edited as edit says: the pose table is
+// pose_csv's row of the same gait, keyframe and sub-step; the blend names the keyframe
+// and the next, which are marked; the one marked "now", read through the swap of each
+// pair's legs where the page says so, holds that very pose. The plot's points are
+// pose_csv's angles at every step of the cycle, drawn inside it upright, the step now marked.
+async function checkPose(page, name, { gait, keyframe, substep }, edit = '') {
+  const [[[, ...joints], ...pose], tables, blend, mirror, plotted, upright, now] = await page.evaluate(() => {
+    const text = (cell) => cell.querySelector('input')?.value ?? cell.textContent;
+    const rows = (table) => [...table.rows].map((row) => [...row.cells].map(text));
+    const [plot, lines] = [document.getElementById('plot'), [...document.querySelectorAll('#plot polyline')]];
+    const within = (inner, outer) => inner.top >= outer.top && inner.bottom <= outer.bottom && inner.left >= outer.left && inner.right <= outer.right;
+    return [rows(document.getElementById('pose-now')), [...document.querySelectorAll('#keyframes table:not([hidden])')].map((table) =>
+      [table.dataset.mark, table.caption.textContent, rows(table).slice(1)]), blend.textContent, !mirror.hidden,
+    lines.map((line) => [`${line.dataset.leg} ${line.dataset.joint}`, line.getAttribute('points')]),
+    lines.every((line) => line.getScreenCTM().d < 0 && within(line.getBoundingClientRect(), plot.getBoundingClientRect())),
+    document.querySelector('#plot .now[visibility=visible]')?.getAttribute('x1')];
   });
-  const csv = poseCsv[gait].find((row) => +row.keyframe === keyframe && +row.substep === substep) ?? {};
+  const cycle = poseCsv(gait, edit);
+  const csv = cycle.find((row) => +row.keyframe === keyframe && +row.substep === substep) ?? {};
   const wanted = pose.map(([leg]) => [leg, ...joints.map((joint) => csv[`${leg} ${joint.toLowerCase()}`] ?? '–')
     .map((angle) => (angle === '–' ? angle : (+angle).toFixed(1)))]);
   check(`${name}: the pose table is pose_csv's`, JSON.stringify(pose) === JSON.stringify(wanted), JSON.stringify(pose));
   const [half, next, swapped] = [gait === 'walk' ? 3 : 2, (keyframe + 1) % (gait === 'walk' ? 6 : 4), keyframe >= (gait === 'walk' ? 3 : 2)];
   const [mark, caption, rows] = tables[keyframe % half];
-  const drawn = rows.map(([leg, ...angles]) => [swapped ? leg.replace(/right|left/, (side) => (side === 'right' ? 'left' : 'right')) : leg, ...angles]);
+  const drawn = rows.map(([leg, ...angles]) => [swapped ? leg.replace(/right|left/, (side) => (side === 'right' ? 'left' : 'right')) : leg,
+    ...angles.map((angle) => (angle === '–' ? angle : (+angle).toFixed(1)))]);
   check(`${name}: keyframes ${keyframe} and ${next} marked, the blend, the swap`, mark === 'now' && tables[next % half][0] === 'next' &&
     caption.includes('swapped') === swapped && mirror === swapped && JSON.stringify(drawn.sort()) === JSON.stringify([...pose].sort()) &&
     blend === `Blending keyframe ${keyframe} into keyframe ${next}: ${(substep / 10).toFixed(1)} of the way (sub-step ${substep} / 10).`,
     `${tables.map(([mark]) => mark)} ${blend} ${caption}`);
+  const points = plotted.map(([line, points]) => [line, points.split(' ').map((point) => point.split(',').map(Number))]);
+  check(`${name}: the plot is pose_csv's cycle, the step now marked`, points.length === 14 && upright && +now === cycle.indexOf(csv) &&
+    points.every(([line, angles]) => angles.length === cycle.length && angles.every(([step, angle]) => step === +cycle[step].step &&
+      Math.abs(angle - cycle[step][line]) <= 1e-5 * Math.max(1, Math.abs(angle)))), `${points.length} lines, upright ${upright}, now ${now}`);
+}
+
+// The tables copied as C++ in place of gait/tables.cpp's, clang-format clean, built with the
+// program's core: its pose_csv gives the angles of both gaits that pose_csv gives with the edits.
+async function buildCopied(cpp, edit) {
+  const [src, run] = [fileURLToPath(new URL('../../', import.meta.url)), promisify(execFile)];
+  const [tables, tool] = [join(workDir, 'tables.cpp'), join(workDir, 'pose_csv')];
+  writeFileSync(tables, readFileSync(join(src, 'gait/tables.cpp'), 'utf8').replace(/\/\/ clang-format off\n.*\/\/ clang-format on\n/s, () => cpp));
+  await run('clang-format', ['--dry-run', '--Werror', `--style=file:${src}.clang-format`, tables]);
+  await run('g++', ['-std=c++17', '-Wall', '-Wextra', '-Werror', `-I${src}`, tables, join(src, 'tools/pose_csv.cpp'),
+    join(toolsDir, 'libedits.a'), join(toolsDir, '../libquadruped_core.a'), '-lglut', '-lGLU', '-lGL', '-lm', '-o', tool]);
+  return ['walk', 'run'].every((gait) => JSON.stringify(poseCsv(gait, '', tool)) === JSON.stringify(poseCsv(gait, edit)));
 }
 
 try {
@@ -149,33 +188,49 @@ try {
   holdAgainstDesktop('1-first-frame', first);
   await checkPose(page, 'first frame', first.state);
 
-  const [title, focused, keys] = await page.evaluate(() => [document.title, document.activeElement.id,
-    [...document.querySelectorAll('#keys tbody th')].map((th) => th.textContent)]);
+  const [title, focused, keys, firstPose] = await page.evaluate(() => [document.title, document.activeElement.id,
+    [...document.querySelectorAll('#keys tbody th')].map((th) => th.textContent), Module.UTF8ToString(Module._quadrupedPose())]);
   check('page title', title === 'Trabalho de computação gráfica', title);
   check('the canvas has the keyboard focus', focused === 'canvas', focused);
   const keysJson = JSON.parse(readFileSync(join(siteDir, 'keys.json'), 'utf8')).keys;
   check('the keys table is keys.json\'s', keys.join() === keysJson.map((row) => row.key).join(), keys.join(' '));
   await axe(page, 'desktop, running');
 
+  // Edits typed into the tables, the run's opened without switching the gait; the
+  // keys typed (an arrow steps the angle) stay with the field.
+  const edit = async (gait, cell, ...keys) => {
+    await page.click(`#show-${gait}`), await page.click(`input[aria-label="${gait} keyframe ${cell}, degrees"]`, { clickCount: 3 });
+    await press(...keys);
+  };
+  const edits = { walk: 'w2.hr.lower-50', run: 'r0.fl.lower20', both: 'r0.fl.lower20_w2.hr.lower-50' };
+  await edit('run', '0, front left, lower', '2', '0');
+  await edit('walk', '2, hind right, lower', '-', '4', '9', 'ArrowDown');
+  const copied = buildCopied(await page.$eval('#cpp', (pre) => pre.textContent), edits.both);
+  await page.focus('#canvas');
   await press(...'b'.repeat(12));
-  await checkPose(page, '12 b', (await page.reach('12 b', 'state.keyframe === 2')).state);
+  const walked = await page.reach('12 b', 'state.keyframe === 2');
+  holdAgainstDesktop('2-walk-edited', walked, edits.walk);
+  await checkPose(page, '12 b, edited', walked.state, edits.walk);
   await press('F1', ...'b'.repeat(5));
-  await checkPose(page, '12 b, F1, 5 b', (await page.reach('F1, 5 b', 'state.gait === "run" && state.keyframe === 3')).state);
+  await checkPose(page, '12 b, F1, 5 b, edited', (await page.reach('F1, 5 b', 'state.gait === "run" && state.keyframe === 3')).state, edits.run);
   await press(...'b'.repeat(5), ...',,,');
   const pressed = await page.reach('b, F1, b and , reached the program', `state.gait === 'run' && ` +
     `state.heading === 15 && Math.abs(state.figureX - ${12 * 0.03 + 10 * 0.12}) < 1e-4`);
-  holdAgainstDesktop('2-run-turned', pressed);
-  const link = await sleep(300).then(() => page.evaluate(() => location.hash));
-  check('the link records the keys received', link === '#keys=12b_F1_10b_3,', link);
+  holdAgainstDesktop('3-run-turned', pressed, edits.both);
+  const [link, pressedPose, marked] = await sleep(300).then(() => page.evaluate(() => [location.hash, Module.UTF8ToString(Module._quadrupedPose()),
+    [...document.querySelectorAll('#keyframes input.edited')].map((field) => field.getAttribute('aria-label'))]));
+  check('the link records the edits and the keys received; the edited fields are marked', link === `#edit=${edits.both}&keys=12b_F1_10b_3,` &&
+    marked.join() === 'walk keyframe 2, hind right, lower, degrees,run keyframe 0, front left, lower, degrees', `${link} ${marked}`);
+  check('the tables copied as C++, built: clang-format clean, pose_csv gives the angles the page showed', await copied.catch((error) => error.message));
   if (shotDir) await page.screenshot({ path: join(shotDir, 'web.png'), fullPage: true });
 
   await press('F7');
-  holdAgainstDesktop('3-lighting-off', await page.reach('F7: lighting off', 'state.lighting === 0'));
+  holdAgainstDesktop('4-lighting-off', await page.reach('F7: lighting off', 'state.lighting === 0'), edits.both);
   await press('F7', 'F8');
-  holdAgainstDesktop('4-trees-off', await page.reach('F7, F8: lighting on, trees off', 'state.lighting === 1 && state.trees === 0'));
+  holdAgainstDesktop('5-trees-off', await page.reach('F7, F8: lighting on, trees off', 'state.lighting === 1 && state.trees === 0'), edits.both);
   await press('F8', 'ArrowRight', 'ArrowRight', 'ArrowRight', 'ArrowUp', 'ArrowUp');
-  holdAgainstDesktop('5-camera', await page.reach('F8 and the camera keys',
-    'state.trees === 1 && Math.abs(state.cameraYaw - 0.15) < 1e-6 && state.cameraZ < 4.1'));
+  holdAgainstDesktop('6-camera', await page.reach('F8 and the camera keys',
+    'state.trees === 1 && Math.abs(state.cameraYaw - 0.15) < 1e-6 && state.cameraZ < 4.1'), edits.both);
 
   // A lost WebGL context: the page says so, keys pressed meanwhile reach the
   // program, and once the context is back the canvas shows their scene.
@@ -184,14 +239,14 @@ try {
   check('a lost context: the page says the picture is being restored', /restored/.test(restoring), restoring);
   await press(',', ',');
   await page.evaluate(() => lose.restoreContext());
-  holdAgainstDesktop('6-restored', await page.reach('the context restored, with the keys pressed meanwhile', 'state.heading === 25'));
+  holdAgainstDesktop('7-restored', await page.reach('the context restored, with the keys pressed meanwhile', 'state.heading === 25'), edits.both);
 
   // The keypad's "." with NumLock on (keyCode 110) turns the figure as "." does, and is recorded as ".".
   const keypad = await page.createCDPSession();
   for (const type of ['rawKeyDown', 'keyUp']) await keypad.send('Input.dispatchKeyEvent', { type, windowsVirtualKeyCode: 110, key: '.', code: 'NumpadDecimal', location: 3 });
   await page.reach('the keypad\'s "." turned the figure', 'state.heading === 20');
   const dot = await sleep(300).then(() => page.evaluate(() => location.hash));
-  check('the keypad\'s "." is recorded as "."', dot === '#keys=12b_F1_10b_3,_2F7_2F8_3Right_2Up_2,_.', dot);
+  check('the keypad\'s "." is recorded as "."', dot === `${link}_2F7_2F8_3Right_2Up_2,_.`, dot);
   // The page's reading of a key event is the toolkit's own, for every keyCode with any modifiers.
   const misread = await page.evaluate(async () => {
     const { toolkitKey } = await import('./logic.js');
@@ -245,7 +300,7 @@ try {
       pixels: btoa(Array.from(pixels, (b) => String.fromCharCode(b)).join('')) };
   }).catch((error) => ({ error: error.message }));
   check('the ended page shows a picture in place of the canvas', kept.shown, JSON.stringify(kept.error ?? kept.shown));
-  holdAgainstDesktop('9-ended-last-frame', kept.pixels && { ...kept, pixels: Buffer.from(kept.pixels, 'base64') });
+  holdAgainstDesktop('10-ended-last-frame', kept.pixels && { ...kept, pixels: Buffer.from(kept.pixels, 'base64') }, edits.both);
   const now = () => page.evaluate(() => [drawn, Module.UTF8ToString(Module._quadrupedState())]);
   const then = await now();
   await press('b', 'F7');
@@ -278,13 +333,15 @@ try {
   const linked = await phone(link);
   const replayed = await linked.reach('the link replays its keys',
     'state.gait === "run" && state.heading === 15 && !/Replaying/.test(document.getElementById("status").textContent)');
-  check('the link gives the scene of the keys pressed', scene(replayed?.state ?? {}) === scene(pressed.state), JSON.stringify(replayed?.state));
-  holdAgainstDesktop('7-link', replayed);
+  const replayedPose = await linked.evaluate(() => Module.UTF8ToString(Module._quadrupedPose()));
+  check('the link gives the scene and the pose of the edits and keys', scene(replayed?.state ?? {}) === scene(pressed.state) && replayedPose === pressedPose,
+    JSON.stringify(replayed?.state));
+  holdAgainstDesktop('8-link', replayed, edits.both);
   await linked.close();
 
   const tap = async (key, times = 1) => { for (let i = 0; i < times; i++) await large.tap(`#pad [data-key="${key}"]`); };
   await tap('b', 12), await tap('F1'), await tap('b', 10), await tap(',', 3), await tap('Right');
-  holdAgainstDesktop('8-taps', await large.reach('taps on the pad reached the program, the canvas has the focus',
+  holdAgainstDesktop('9-taps', await large.reach('taps on the pad reached the program, the canvas has the focus',
     'state.gait === "run" && state.heading === 15 && Math.abs(state.cameraYaw - 0.05) < 1e-6 && document.activeElement === Module.canvas'));
   if (shotDir) await large.screenshot({ path: join(shotDir, 'web-phone.png') });
   // Steps given while act() runs, and in the 0.4 s after.
@@ -297,12 +354,12 @@ try {
     await sleep(leave ? 1300 : 1500), await touch.end();
   });
   const [[held, late], [left, later]] = [await hold(), await hold(true)];
-  check('a 1.5 s hold on step gives 20 to 60 steps, none after the release', held >= 20 && held <= 60 && late === 0, `${held}, then ${late}`);
+  // How many steps a time gives is the player's rule, tested in node; here, only that they come and stop.
+  check('a 1.5 s hold on step repeats it, and stops at the release', held > 1 && late === 0, `${held}, then ${late}`);
   check('a hold that leaves the button after 0.2 s gives 1 step', left === 1 && later === 0, `${left}, then ${later}`);
-  // Play at 10 steps a second for 2 s, then pause.
-  await large.$eval('#rate', (rate) => (rate.value = 10) && rate.dispatchEvent(new Event('input')));
+  // Play for 2 s, then pause.
   const [played, paused] = await count(async () => { await large.tap('#play'), await sleep(2000), await large.tap('#play'); });
-  check('play at 10 steps a second for 2 s gives 15 to 25 steps, none after pause', played >= 15 && played <= 25 && paused === 0, `${played}, then ${paused}`);
+  check('play for 2 s steps the figure, and pause stops it', played > 1 && paused === 0, `${played}, then ${paused}`);
   // Two fingers: hold Step, then hold ↺; lifting the first leaves ↺ repeating until its own release.
   const turns = () => large.steps(',');
   const step = await (await large.$('#pad [data-key="b"]')).touchStart();
@@ -310,7 +367,7 @@ try {
   const second = await (await large.$('#pad [data-key=","]')).touchStart();
   await sleep(700), await step.end();
   const turned = [await turns(), await sleep(500).then(turns), await second.end().then(turns), await sleep(400).then(turns)];
-  check('two fingers: lifting one leaves the other\'s hold repeating until its own release', turned[1] - turned[0] >= 8 && turned[3] === turned[2],
+  check('two fingers: lifting one leaves the other\'s hold repeating until its own release', turned[1] - turned[0] >= 3 && turned[3] === turned[2],
     turned.join(', '));
   // Full screen on a phone: the pad goes along, with Step and a way out (F6) on the screen.
   await large.tap('#pad [data-key="F5"]');
@@ -333,23 +390,40 @@ try {
 
   // Beside the link fuzz below, each in a page of its own.
   const otherLinks = (async () => {
-    // Bad links replay nothing; the page names the token it could not read, as text, unseen characters escaped.
+    // Bad links replay and edit nothing, even where an edit before the bad token is good; the page
+    // names the token it could not read, as text, unseen characters escaped.
     const bad = await phone(null);
-    for (const [fragment, token] of [['2b_Escape', 'token 2 of the keys, "Escape"'], ['b_Q', 'token 2 of the keys, "Q"'], ['0b', 'token 1 of the keys, "0b"'],
-      ['9000b_1001b', 'token 2 of the keys, "1001b"'], ['%E2%80%AEwon%20tnuocca', 'token 1 of the keys, "\\u202Ewon tnuocca"'],
-      ['<b>x</b>', 'token 1 of the keys, "<b>x</b>"']]) {
-      await bad.visit(`#keys=${fragment}`);
-      const [frame, said] = [await bad.reach(`link #keys=${fragment}: frames`, 'drawn > 3'),
-        await bad.$eval('#status', (status) => (status.children.length ? 'markup' : status.textContent))];
-      check(`link #keys=${fragment}: says it could not read ${token}, replays nothing`,
-        said.includes(`could not read ${token}`) && scene(frame?.state ?? {}) === scene(first.state), said);
-      if (fragment.startsWith('<')) {
+    const good = 'w0.hr.upper40';
+    for (const [fragment, token] of [['keys=2b_Escape', 'token 2 of the keys, "Escape"'], ['keys=b_Q', 'token 2 of the keys, "Q"'],
+      ['keys=0b', 'token 1 of the keys, "0b"'], ['keys=9000b_1001b', 'token 2 of the keys, "1001b"'],
+      ['keys=%E2%80%AEwon%20tnuocca', 'token 1 of the keys, "\\u202Ewon tnuocca"'], ['keys=<b>x</b>', 'token 1 of the keys, "<b>x</b>"'],
+      ...['x0.hr.lower5', 'w3.hr.lower5', 'w0.hx.lower5', 'w0.hr.knee5', 'w0.fr.upper5', 'w0.hr.lower181', 'w0.hr.lower5x']
+        .map((edit) => [`edit=${good}_${edit}&keys=b`, `token 2 of the edits, "${edit}"`]),
+      [`edit=${Array(201).fill(good).join('_')}`, `token 201 of the edits, "${good}"`]]) {
+      await bad.visit(`#${fragment}`);
+      const [frame, said, pose] = [await bad.reach(`link #${fragment.slice(0, 40)}: frames`, 'drawn > 3'),
+        await bad.$eval('#status', (status) => (status.children.length ? 'markup' : status.textContent)),
+        await bad.evaluate(() => Module.UTF8ToString(Module._quadrupedPose()))];
+      check(`link #${fragment.slice(0, 40)}: says it could not read ${token}, replays and edits nothing`,
+        said.includes(`could not read ${token}`) && scene(frame?.state ?? {}) === scene(first.state) && pose === firstPose, said);
+      if (fragment.startsWith('keys=<')) {
         // Once keys replace the fragment, the refusal goes.
         await bad.keyboard.press('b');
         const [, address, now] = await sleep(300).then(bad.settled);
         check('a refusal goes once keys replace the fragment', address === '#keys=b' && now === '', `${address} "${now}"`);
       }
     }
+    // A link's edits, one stepped by +, then Reset, for the walk and for both: the desktop's first frame again.
+    await bad.visit(`#edit=${good}_r0.hr.upper40`);
+    holdAgainstDesktop('11-edited-link', await bad.settled().then(() => bad.reach('a link\'s edits', 'true')), good);
+    const marks = (tap) => bad.tap(tap).then(() => sleep(300)).then(() => bad.evaluate(() => `${location.hash} ${document.querySelectorAll('input.edited').length}`));
+    const resets = [await marks('[aria-label="walk keyframe 0, hind right, upper, 1 degree more"]'), await marks('#reset-gait'), await marks('#reset-all')];
+    check('+ steps an angle, Reset takes the walk\'s edits away, then both gaits\'', resets.join() === '#edit=r0.hr.upper40_w0.hr.upper41 2,#edit=r0.hr.upper40 1, 0',
+      resets.join());
+    holdAgainstDesktop('12-reset', await bad.reach('after Reset', 'true'), '', good);
+    for (let i = 0; i < 3; i++) await bad.keyboard.press('b');
+    await bad.reach('3 b after Reset', 'state.substep === 6');
+    check('the plot marks the step now between keyframes', await bad.$eval('#plot .now', (mark) => mark.getAttribute('x1')) === '3');
     await bad.close();
 
     // A long link: the address holds all of it from the start, through a reload and Copy link; a lost

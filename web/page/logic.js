@@ -1,8 +1,9 @@
 // The page's rules, apart from the page itself: which key the program gets for
-// a key event and whether a link records it, how a link is read and written,
-// what the status line says, when the player steps, and which of the stored
-// keyframes are marked. Plain functions over plain data (no DOM), so that
-// node's test runner checks the very code the page runs.
+// a key event and whether a link records it, how a link and its edits are
+// read and written, what the status line says, when the player steps, which
+// of the stored keyframes are marked, and the tables as the program's source.
+// Plain functions over plain data (no DOM), so that node's test runner checks
+// the very code the page runs.
 
 // ---- Keys
 
@@ -62,26 +63,29 @@ export const keyName = (table, event) => table.byToolkitKey.get(toolkitKey(event
 export const recorded = (name) => name !== null && !kOneShot.has(name);
 
 // Keys that stay with the page, so that the keyboard reaches every control:
-// Tab, and the keys a focused button or slider works with (control is
-// "button", "slider" or null). The program would only redraw on them.
+// Tab, and the keys a focused button or slider works with, and every key typed
+// into a field (control is "button", "slider", "field" or null). The program
+// would only redraw on them, or act on what was meant for the field.
 export function pageKeeps(key, control) {
-  if (key === 'Tab') return true;
+  if (key === 'Tab' || control === 'field') return true;
   if (control === 'button') return key === 'Enter' || key === ' ';
   return control === 'slider' && /^(Arrow|Home|End|Page)/.test(key);
 }
 
-// ---- Links: "#keys=12b_F1_10b_3," is 12 b, F1, 10 b, then 3 ",". A link is
-// made of parts "name=value" joined by "&", in kLinkParts' order; a link
-// holds no more than kLinkLimit keys.
+// ---- Links: "#edit=w2.hr.lower-50&keys=12b_F1_10b_3," sets walk keyframe 2,
+// hind right, lower to -50 degrees, then gives 12 b, F1, 10 b and 3 ",". A link
+// is made of parts "name=value" joined by "&", in kLinkParts' order; a link
+// holds no more than kLinkLimit keys and kEditLimit edits.
 
 export const kLinkLimit = 10000;
+export const kEditLimit = 200;
 
 // What a link could not read: the token, its place among its part's tokens
-// (from 1; 0 for the link as a whole) and why.
+// (from 1; 0 for the link as a whole), the part ("keys" or "edits") and why.
 export class Refusal extends Error {
-  constructor(token, position, why) {
+  constructor(token, position, why, part = 'keys') {
     super(`could not read "${token}" (${why})`);
-    Object.assign(this, { token, position, why });
+    Object.assign(this, { token, position, why, part });
   }
 }
 
@@ -106,7 +110,7 @@ function readKeys(value, table) {
       : count && !/^[1-9]\d*$/.test(count) ? 'a count is a whole number from 1'
       : total + times > kLinkLimit ? `more than ${plural(kLinkLimit, 'key')} in all`
       : '';
-    if (why) throw new Refusal(token, i + 1, why);
+    if (why) throw new Refusal(token, i + 1, why, 'keys');
     total += times;
     addRun(runs, name, times);
   });
@@ -114,11 +118,63 @@ function readKeys(value, table) {
 }
 const writeKeys = (runs) => runs.map(([name, count]) => `${count > 1 ? count : ''}${name}`).join('_');
 
-// The parts a link may hold, in the order they are written.
-const kLinkParts = [{ name: 'keys', read: readKeys, write: writeKeys }];
+// ---- Edits: the stored angles of the gaits' keyframe tables, as the program
+// numbers them: gait (0 walk, 1 run), keyframe of its stored half, leg and
+// joint. The legs and joints are app/legs.h's.
 
-// A fragment (without its "#", percent-encoded or not) as { keys: runs }, a
-// part left out read as empty; throws a Refusal for the first thing it cannot read.
+export const kGaits = [{ name: 'walk', letter: 'w', stored: 3, half: 'keyframes 0 to 2' },
+  { name: 'run', letter: 'r', stored: 2, half: 'keyframes 0 and 1' }];
+export const kLegNames = ['hind right', 'hind left', 'front right', 'front left'];
+export const kJointNames = ['upper', 'lower', 'shin', 'paw'];
+export const kMostDegrees = 180;
+// The front legs' chain starts at the lower joint: their upper one is never drawn.
+const drawnJoint = (leg, joint) => leg < 2 || joint > 0;
+// A leg by the initials of its name: "hr" is hind right.
+const legCode = (leg) => kLegNames[leg].split(' ').map((word) => word[0]).join('');
+
+// An angle as the tables and the links write it: to one decimal, "-0" as "0".
+export const angleText = (degrees) => String(Math.round(degrees * 10) / 10 || 0);
+// An edit's place as a link writes it: "w2.hr.lower".
+export const cellCode = ({ gait, keyframe, leg, joint }) => `${kGaits[gait].letter}${keyframe}.${legCode(leg)}.${kJointNames[joint]}`;
+// The words that name a table's cell: "walk keyframe 2, hind right, lower".
+export const cellName = ({ gait, keyframe, leg, joint }) => `${kGaits[gait].name} keyframe ${keyframe}, ${kLegNames[leg]}, ${kJointNames[joint]}`;
+
+// The edit part: edits joined by "_", each a cell's code and its angle in
+// degrees, at most one decimal ("w2.hr.lower-50_r1.fl.paw20.5"), read as a Map
+// from code to { gait, keyframe, leg, joint, degrees }; a later edit of a cell
+// takes the place of an earlier one.
+function readEdits(value) {
+  const edits = new Map();
+  (value ? value.split('_') : []).forEach((token, i) => {
+    const [, letter, keyframe, legName, jointName, angle] = /^([a-z]*)(\d*)\.([a-z]*)\.([a-z]*)(.*)$/s.exec(token) ?? [];
+    const edit = { gait: kGaits.findIndex((gait) => gait.letter === letter), keyframe: Number(keyframe),
+      leg: kLegNames.findIndex((_, leg) => legCode(leg) === legName), joint: kJointNames.indexOf(jointName), degrees: Number(angle) };
+    const gait = kGaits[edit.gait];
+    const why = i >= kEditLimit ? `more than ${kEditLimit} edits`
+      : token === '' ? 'an empty token'
+      : letter === undefined ? 'an edit reads like w2.hr.lower-50'
+      : !gait ? 'no such gait: w (walk) or r (run)'
+      : !/^(0|[1-9]\d*)$/.test(keyframe) || edit.keyframe >= gait.stored ? `no such keyframe: the ${gait.name} stores 0 to ${gait.stored - 1}`
+      : edit.leg < 0 ? 'no such leg: hr, hl, fr or fl'
+      : edit.joint < 0 ? 'no such joint: upper, lower, shin or paw'
+      : !drawnJoint(edit.leg, edit.joint) ? 'the front legs have no upper joint'
+      : !/^-?(0|[1-9]\d*)(\.\d)?$/.test(angle) ? 'an angle is degrees with at most one decimal'
+      : Math.abs(edit.degrees) > kMostDegrees ? `an angle goes from -${kMostDegrees} to ${kMostDegrees}`
+      : '';
+    if (why) throw new Refusal(token, i + 1, why, 'edits');
+    edits.delete(cellCode(edit)); // the Map's order is the order of the last edits
+    edits.set(cellCode(edit), edit);
+  });
+  return edits;
+}
+const writeEdits = (edits) => [...edits.values()].map((edit) => `${cellCode(edit)}${angleText(edit.degrees)}`).join('_');
+
+// The parts a link may hold, in the order they are written: the edits go in before the keys.
+const kLinkParts = [{ name: 'edit', read: readEdits, write: writeEdits }, { name: 'keys', read: readKeys, write: writeKeys }];
+
+// A fragment (without its "#", percent-encoded or not) as { edit: Map, keys:
+// runs }, a part left out read as empty; throws a Refusal for the first thing
+// it cannot read.
 export function readLink(fragment, table) {
   let text = fragment;
   try {
@@ -131,7 +187,7 @@ export function readLink(fragment, table) {
   for (const piece of text ? text.split('&') : []) {
     const [, name, value] = /^([^=]*)=(.*)$/s.exec(piece) ?? [];
     const part = kLinkParts.find((known) => known.name === name);
-    if (!part || seen.has(name)) throw new Refusal(piece, 0, part ? `"${name}=" twice` : 'a link holds "keys=" and the keys');
+    if (!part || seen.has(name)) throw new Refusal(piece, 0, part ? `"${name}=" twice` : 'a link holds "edit=" and "keys="');
     seen.add(name);
     link[name] = part.read(value, table);
   }
@@ -202,8 +258,8 @@ export function shownText(text) {
 }
 
 // The status line's words for a link the page could not read.
-export function refusalText({ token, position, why }) {
-  const where = position > 0 ? `token ${position} of the keys, ` : '';
+export function refusalText({ token, position, why, part }) {
+  const where = position > 0 ? `token ${position} of the ${part}, ` : '';
   return `The link was not replayed: could not read ${where}"${shownText(token)}" (${why}).`;
 }
 
@@ -248,3 +304,20 @@ export function keyframeMarks(now, next, stored) {
 // The blend of the pose now, in words.
 export const blendText = (now, next, substep) =>
   `Blending keyframe ${now} into keyframe ${next}: ${(substep / 10).toFixed(1)} of the way (sub-step ${substep} / 10).`;
+
+// ---- The tables as the program's source: the lines of gait/tables.cpp from
+// "// clang-format off" to "// clang-format on", byte for byte in its layout
+// (each column as wide as its widest number), from { walk, run }, each a
+// gait's stored keyframes of [leg][joint] angles (null: not drawn, written 0).
+export function tablesSource(tables) {
+  const arrays = kGaits.map(({ name, half }) => {
+    const rows = tables[name].flatMap((legs, keyframe) =>
+      legs.map((joints, leg) => [keyframe, leg, ...joints].map((angle) => angleText(angle ?? 0))));
+    const widths = rows[0].map((_, column) => Math.max(...rows.map((row) => row[column].length)));
+    const Name = name[0].toUpperCase() + name.slice(1);
+    return [`// ${Name} gait, first half-cycle (${half}).`, `constexpr LegPose k${Name}HalfCycle[] = {`,
+      '    /* keyframe, leg, upper, lower, shin, paw */',
+      ...rows.map((row) => `    {${row.map((text, column) => text.padStart(widths[column])).join(', ')}},`), '};'].join('\n');
+  });
+  return `// clang-format off\n${arrays.join('\n\n')}\n// clang-format on\n`;
+}

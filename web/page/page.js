@@ -2,9 +2,11 @@
 // keyboard on the canvas, shows the scene after every frame and tells when
 // the program has ended. Its buttons, its player and the link's replay give
 // the program keys of keys.json (the build's reading of the README's keys
-// table) the way the keyboard does; the address's fragment records the keys
-// the program receives. The rules live in logic.js; this module wires them to
-// the page, then loads quadruped.js, which picks up the Module made here.
+// table) the way the keyboard does; its keyframe editor writes the program's
+// gait tables, and plots the angles they give over a cycle; the address's
+// fragment records the edits and the keys the program receives. The rules
+// live in logic.js; this module wires them to the page, then loads
+// quadruped.js, which picks up the Module made here.
 import * as logic from './logic.js';
 
 const canvas = document.getElementById('canvas');
@@ -55,14 +57,13 @@ canvas.addEventListener('frame', showState);
 // ---- The pose: each leg's joint angles as drawn now, and the gait's stored
 // keyframes with the two being blended marked; all numbers are the program's.
 let poseCells = [];
-let keyframeTables = [];
-let tablesGait = '';
-// A table of one angle per leg and joint, rows headed by the legs' names.
-function anglesTable(table, pose, angles, caption) {
+let programGait = '';
+// A table of one cell per leg and joint, rows headed by the legs' names; fill
+// fills each cell of a joint the leg has (angle null: none, shown "–").
+function anglesTable(table, angles, fill) {
   table.replaceChildren();
-  if (caption) table.createCaption();
   const head = table.createTHead().insertRow();
-  for (const name of ['leg', ...pose.joints]) {
+  for (const name of ['leg', ...logic.kJointNames]) {
     const th = head.appendChild(document.createElement('th'));
     th.scope = 'col';
     th.textContent = name[0].toUpperCase() + name.slice(1);
@@ -72,35 +73,212 @@ function anglesTable(table, pose, angles, caption) {
     const row = body.insertRow();
     const th = row.appendChild(document.createElement('th'));
     th.scope = 'row';
-    th.textContent = pose.legs[leg];
-    return joints.map((angle) => Object.assign(row.insertCell(), { textContent: angleText(angle) }));
+    th.textContent = logic.kLegNames[leg];
+    return joints.map((angle, joint) => {
+      const cell = row.insertCell();
+      if (angle === null) cell.textContent = '–';
+      else fill(cell, angle, leg, joint);
+      return cell;
+    });
   });
 }
 function showPose(state, pose) {
-  if (tablesGait !== state.gait) {
-    tablesGait = state.gait;
-    poseCells = anglesTable(byId('pose-now'), pose, pose.pose);
-    keyframeTables = pose.stored.map((angles) => {
-      const table = document.createElement('table');
-      table.className = 'angles';
-      anglesTable(table, pose, angles, true);
-      return table;
-    });
-    byId('keyframes').replaceChildren(...keyframeTables);
-  }
+  poseCells = poseCells.length ? poseCells : anglesTable(byId('pose-now'), pose.pose, () => {});
   pose.pose.forEach((joints, leg) => joints.forEach((angle, joint) => setText(poseCells[leg][joint], angleText(angle))));
+  if (programGait !== state.gait) showGait(logic.kGaits.findIndex(({ name }) => name === state.gait));
+  programGait = state.gait;
 
-  // The second half of the cycle replays the stored half with each leg on its partner's row.
-  const stored = pose.stored.length;
-  logic.keyframeMarks(state.keyframe, pose.next, stored).forEach(({ caption, mark }, k) => {
-    setText(keyframeTables[k].caption, caption);
-    keyframeTables[k].dataset.mark = mark;
-  });
+  // The second half of the cycle replays the stored half with each leg on its
+  // partner's row. The other gait's tables are marked nowhere.
+  const gait = logic.kGaits.findIndex(({ name }) => name === state.gait);
+  const stored = logic.kGaits[gait].stored;
+  editorTables.forEach((tablesOfGait, g) => logic.keyframeMarks(g === gait ? state.keyframe : -1, g === gait ? pose.next : -1,
+    tablesOfGait.length).forEach(({ caption, mark }, k) => {
+    setText(tablesOfGait[k].caption, caption);
+    tablesOfGait[k].dataset.mark = mark;
+  }));
   show('blend', logic.blendText(state.keyframe, pose.next, state.substep));
   byId('mirror').hidden = state.keyframe < stored;
   const pairs = pose.partner.map((partner, leg) => leg < partner && `${pose.legs[leg]} ↔ ${pose.legs[partner]}`).filter(Boolean);
   show('mirror', `Second half of the ${state.gait} cycle: keyframes ${stored} to ${pose.cycle - 1} are ` +
                  `keyframes 0 to ${stored - 1} with the legs of each pair swapped (${pairs.join(', ')}).`);
+  showNow(state);
+}
+
+// ---- The keyframe editor: both gaits' stored tables, each angle a field,
+// written into the program's own table (quadrupedSetAngle) at once, which
+// draws a frame; every number shown is read back from the program.
+let tables = null; // the program's tables as they stand: { walk, run }
+let startTables = null; // the tables the program started with, which Reset writes back
+const edits = new Map(); // logic.cellCode -> edit: the angles unlike the start's, in the order of their last change
+let editorTables = []; // per gait, its keyframe tables
+let shownGait = 0; // the gait whose tables are shown, and plotted
+const fields = new Map(); // logic.cellCode -> its field
+const readTables = () => (tables = JSON.parse(module.UTF8ToString(module._quadrupedTables())));
+const angleOf = (from, { gait, keyframe, leg, joint }) => from[logic.kGaits[gait].name][keyframe][leg][joint];
+const kStep = { ArrowUp: 1, ArrowDown: -1, PageUp: 10, PageDown: -10 }; // degrees per key, or per − and +
+const kStepButtons = [['−', -1, 'less'], ['+', 1, 'more']];
+
+function buildEditor() {
+  startTables = readTables();
+  editorTables = logic.kGaits.map(({ name }, gait) => tables[name].map((angles, keyframe) => {
+    const table = Object.assign(document.createElement('table'), { className: 'angles', hidden: true });
+    anglesTable(table, angles, (cell, angle, leg, joint) => {
+      const at = { gait, keyframe, leg, joint };
+      const field = Object.assign(document.createElement('input'), { type: 'number', min: -logic.kMostDegrees, max: logic.kMostDegrees, step: 0.1 });
+      field.setAttribute('aria-label', `${logic.cellName(at)}, degrees`);
+      field.at = at;
+      // Typing: each number the field reads goes in at once; leaving it shows what the program holds.
+      field.addEventListener('input', () => field.value !== '' && setAngle(at, field.valueAsNumber, false));
+      field.addEventListener('change', () => setAngle(at, field.valueAsNumber) || refuseAngle(at));
+      fields.set(logic.cellCode(at), field);
+      cell.append(...kStepButtons.map(([text, step, words]) => {
+        const button = Object.assign(document.createElement('button'), { type: 'button', textContent: text, tabIndex: -1 });
+        button.setAttribute('aria-label', `${logic.cellName(at)}, 1 degree ${words}`);
+        button.addEventListener('click', () => stepAngle(at, step));
+        return button;
+      }));
+      cell.insertBefore(field, cell.lastChild);
+      showAngle(at);
+    });
+    table.createCaption();
+    return table;
+  }));
+  byId('keyframes').replaceChildren(...editorTables.flat());
+  show('cpp', logic.tablesSource(tables));
+}
+// The angle the program holds, in its field, marked where it is not the start's.
+function showAngle(at) {
+  const field = fields.get(logic.cellCode(at));
+  field.value = logic.angleText(angleOf(tables, at));
+  markAngle(at);
+}
+// An angle unlike the start's is marked, in sight and in words (#edited-note).
+function markAngle(at) {
+  const [field, edited] = [fields.get(logic.cellCode(at)), edits.has(logic.cellCode(at))];
+  field.classList.toggle('edited', edited);
+  if (edited) field.setAttribute('aria-describedby', 'edited-note');
+  else field.removeAttribute('aria-describedby');
+}
+// Writes an angle, to one decimal, into the program's table; false where the
+// program refuses it (not a number, or out of range). shown: the field shows it.
+function setAngle(at, degrees, shown = true) {
+  if (ended || !module._quadrupedSetAngle(Number(at.gait === 0), at.keyframe, at.leg, at.joint, Math.round(degrees * 10) / 10)) return false;
+  readTables();
+  const code = logic.cellCode(at);
+  edits.delete(code);
+  if (angleOf(tables, at) !== angleOf(startTables, at)) edits.set(code, { ...at, degrees: angleOf(tables, at) });
+  if (shown) showAngle(at);
+  else markAngle(at);
+  tablesChanged();
+  return true;
+}
+function refuseAngle(at) {
+  showAngle(at);
+  tell({ note: `An angle goes from −${logic.kMostDegrees} to ${logic.kMostDegrees} degrees, with at most one decimal.` });
+}
+const stepAngle = (at, step) => setAngle(at, Math.max(-logic.kMostDegrees, Math.min(logic.kMostDegrees, angleOf(tables, at) + step)));
+// The arrow and page keys on a focused field step its angle.
+function fieldKey(event) {
+  if (!(event.key in kStep) || !event.target.at) return;
+  event.preventDefault();
+  stepAngle(event.target.at, kStep[event.key]);
+}
+// Reset: the start's angles written back, for one gait or for all.
+function reset(gaits) {
+  for (const edit of [...edits.values()].filter(({ gait }) => gaits.includes(gait))) setAngle(edit, angleOf(startTables, edit));
+}
+byId('reset-gait').addEventListener('click', () => reset([shownGait]));
+byId('reset-all').addEventListener('click', () => reset([0, 1]));
+// The tables changed: the address, the source and the plot follow, and a note about the old link no longer holds.
+function tablesChanged() {
+  writeLinkSoon();
+  tell({ note: '' });
+  show('cpp', logic.tablesSource(tables));
+  plot();
+}
+function showGait(gait) {
+  shownGait = gait;
+  editorTables.forEach((gaitTables, g) => gaitTables.forEach((table) => (table.hidden = g !== gait)));
+  logic.kGaits.forEach(({ name }, g) => byId(`show-${name}`).setAttribute('aria-pressed', String(g === gait)));
+  show('reset-gait', `Reset the ${logic.kGaits[gait].name}`);
+  plot();
+}
+logic.kGaits.forEach(({ name }, gait) => byId(`show-${name}`).addEventListener('click', () => showGait(gait)));
+byId('copy-cpp').addEventListener('click', () => navigator.clipboard.writeText(logic.tablesSource(tables)).then(
+  () => tell({ note: 'The tables are copied as C++: they replace the lines of gait/tables.cpp from "// clang-format off" to "// clang-format on".' }),
+  () => tell({ note: 'Copy the tables as C++ from the box below by hand.' })));
+
+// ---- The plot: the shown gait's joint angles over its whole cycle, from the
+// program's own sampler (quadrupedCycle), for one leg or all four. Each
+// panel's data lie in a group whose transform maps (step, degrees) to the
+// picture, so that a polyline's points are the steps and the angles themselves.
+const kPlotPanel = { width: 300, height: 130, left: 34, right: 8, top: 18, bottom: 16, gap: 12 }; // SVG units
+const kPlotStep = 30; // degrees between the grid's lines
+const svg = (name, attributes = {}, ...children) => {
+  const element = document.createElementNS('http://www.w3.org/2000/svg', name);
+  for (const [attribute, value] of Object.entries(attributes)) element.setAttribute(attribute, value);
+  element.append(...children);
+  return element;
+};
+let nowMarks = [];
+let cycle = null;
+function plot() {
+  if (!tables) return;
+  cycle = JSON.parse(module.UTF8ToString(module._quadrupedCycle(Number(shownGait === 0))));
+  const picked = byId('plot-leg').value;
+  const legs = picked === 'all' ? [0, 1, 2, 3] : [Number(picked)];
+  const columns = legs.length > 1 ? 2 : 1;
+  const scale = 2 / columns; // one leg alone is drawn twice as large
+  const { width, height, left, right, top, bottom, gap } = kPlotPanel;
+  const [w, h] = [width * scale, height * scale];
+  const all = cycle.angles.flat(2).filter((angle) => angle !== null);
+  const low = Math.min(-3 * kPlotStep, Math.floor(Math.min(...all) / kPlotStep) * kPlotStep);
+  const high = Math.max(3 * kPlotStep, Math.ceil(Math.max(...all) / kPlotStep) * kPlotStep);
+  const steps = cycle.keyframe.length - 1;
+  const [sx, sy] = [(w - left - right) / steps, h / (high - low)];
+  nowMarks = [];
+  const panels = legs.map((leg, i) => {
+    const [x0, y0] = [(i % columns) * (w + gap), Math.floor(i / columns) * (h + top + bottom + gap) + top];
+    const data = svg('g', { class: 'data', transform: `translate(${x0 + left} ${y0 + sy * high}) scale(${sx} ${-sy})` });
+    const grid = [];
+    for (let angle = low; angle <= high; angle += kPlotStep) {
+      data.append(svg('line', { class: angle === 0 ? 'axis' : 'grid', x1: 0, x2: steps, y1: angle, y2: angle }));
+      if (angle === low || angle === 0 || angle === high) grid.push(svg('text', { x: x0 + left - 4, y: y0 + sy * (high - angle) + 4, class: 'label end' }, String(angle)));
+    }
+    cycle.substep.forEach((substep, step) => {
+      if (substep !== 0) return;
+      data.append(svg('line', { class: 'keyframe', x1: step, x2: step, y1: low, y2: high }));
+      grid.push(svg('text', { x: x0 + left + sx * step, y: y0 + h + bottom - 3, class: 'label middle' }, String(cycle.keyframe[step])));
+    });
+    cycle.angles[leg].forEach((angles, joint) => angles && data.append(svg('polyline', { 'data-leg': logic.kLegNames[leg], 'data-joint': logic.kJointNames[joint], class: logic.kJointNames[joint],
+      points: angles.map((angle, step) => `${step},${angle}`).join(' ') })));
+    const mark = svg('line', { class: 'now', y1: low, y2: high });
+    nowMarks.push(mark);
+    data.append(mark);
+    return svg('g', {}, svg('text', { x: x0 + left, y: y0 - 5, class: 'label' }, logic.kLegNames[leg]), ...grid, data);
+  });
+  const rows = Math.ceil(legs.length / columns);
+  const plotted = byId('plot');
+  plotted.setAttribute('viewBox', `0 0 ${columns * (w + gap) - gap} ${rows * (h + top + bottom + gap)}`);
+  plotted.replaceChildren(...panels);
+  byId('plot-says').textContent = `The ${logic.kGaits[shownGait].name}'s joint angles over its ${steps} steps, ${legs.length > 1 ? 'each leg' : logic.kLegNames[legs[0]]}` +
+    `, from ${low} to ${high} degrees, keyframes marked below.`;
+  if (lastState) showNow(lastState);
+}
+byId('plot-leg').addEventListener('change', plot);
+// The mark of the step now, where the plotted gait is the program's: the step
+// its keyframe starts at, and the sub-steps past it, in the gait's steps.
+let lastState = null;
+function showNow(state) {
+  lastState = state;
+  const start = cycle?.keyframe.findIndex((keyframe, step) => keyframe === state.keyframe && cycle.substep[step] === 0);
+  const step = start + state.substep / (cycle?.substep[1] ?? 1);
+  const shown = cycle && logic.kGaits[shownGait].name === state.gait && start >= 0;
+  for (const mark of nowMarks) {
+    mark.setAttribute('visibility', shown ? 'visible' : 'hidden');
+    if (shown && mark.getAttribute('x1') !== String(step)) mark.setAttribute('x1', step), mark.setAttribute('x2', step);
+  }
 }
 
 // ---- The keys, from keys.json.
@@ -196,7 +374,7 @@ function wire(element) {
 // After a click or a tap the keyboard goes back to the canvas.
 document.addEventListener('click', (event) => event.detail > 0 && !ended && event.target.closest('button') && canvas.focus());
 
-// ---- The link: the keys the program received, in the address's fragment.
+// ---- The link: the edits of the tables and the keys the program received, in the address's fragment.
 const kLinkDelayMs = 200; // browsers throttle a page that rewrites its address too often
 let record = new logic.KeyRecord();
 let linkTimer = 0;
@@ -205,7 +383,7 @@ function writeLink() {
   clearTimeout(linkTimer);
   linkTimer = 0;
   lastWrite = performance.now();
-  const fragment = record.linkable ? logic.writeLink({ keys: record.runs }) : '';
+  const fragment = record.linkable ? logic.writeLink({ edit: edits, keys: record.runs }) : '';
   history.replaceState(null, '', fragment ? `#${fragment}` : location.pathname + location.search);
 }
 // At once, or where the address was written less than kLinkDelayMs ago, once that has passed.
@@ -221,13 +399,17 @@ function recordKey(name) {
   tell({ note: '', linkable: record.linkable });
 }
 
-const controlOf = (target) =>
-  target instanceof HTMLButtonElement ? 'button' : target instanceof HTMLInputElement && target.type === 'range' ? 'slider' : null;
+const controlOf = (target) => (target instanceof HTMLButtonElement ? 'button'
+  : target instanceof HTMLInputElement && target.type === 'range' ? 'slider'
+  : target instanceof HTMLInputElement || target instanceof HTMLSelectElement ? 'field' : null);
 // Before the toolkit's own listener: record what the program receives; hold
 // back every key until the page is ready and while a link replays, but Quit.
 let givingReplayKey = false; // a replay's own key is on its way
 addEventListener('keydown', (event) => {
-  if (logic.pageKeeps(event.key, controlOf(event.target))) return event.stopImmediatePropagation();
+  if (logic.pageKeeps(event.key, controlOf(event.target))) {
+    fieldKey(event);
+    return event.stopImmediatePropagation();
+  }
   if (givingReplayKey || ended) return;
   const name = keys && logic.keyName(keys, event);
   if (!ready() || (replay && name !== 'Escape')) {
@@ -242,8 +424,8 @@ addEventListener('keydown', (event) => {
   if (logic.recorded(name)) recordKey(name);
 }, true);
 
-// ---- The replay of a link, from the program's first frame, through the
-// keyboard's path. The address holds the whole link from the start.
+// ---- The replay of a link, from the program's first frame: its edits, then
+// its keys through the keyboard's path. The address holds the whole link from the start.
 const kReplayTaskMs = 12; // how long a task gives keys for, so that the page stays responsive
 let replay = null; // { names, done }
 function begin() {
@@ -256,9 +438,10 @@ function begin() {
     if (!(refusal instanceof logic.Refusal)) throw refusal;
     return tell({ note: logic.refusalText(refusal) });
   }
+  for (const edit of link.edit.values()) setAngle(edit, edit.degrees);
   record = new logic.KeyRecord(link.keys);
-  if (record.count === 0) return;
   writeLink(); // the link as the page writes it: "1b_b" reads as "2b"
+  if (record.count === 0) return;
   replay = { names: record.names(), done: 0 };
   byId('replay').hidden = false;
   tell({ replaying: replay.names.length });
@@ -382,7 +565,7 @@ function end(message) {
   playing(false);
   if (replay) endReplay();
   if (document.fullscreenElement) document.exitFullscreen();
-  document.querySelectorAll('[data-key], #play, #rate, #copy-link').forEach((control) => (control.disabled = true));
+  document.querySelectorAll('[data-key], #play, #rate, #copy-link, #editor :is(button, input, select)').forEach((control) => (control.disabled = true));
   status.hidden = true;
   canvas.hidden = true;
   picture.hidden = false;
@@ -412,6 +595,7 @@ const module = {
       // The program names its window in Latin-1 bytes; the page's own
       // UTF-8 title stays, whatever the toolkit makes of the name.
       if (document.title !== title) document.title = title;
+      buildEditor();
       begin();
     }
     canvas.dispatchEvent(frameEvent);
