@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "app/scene_fields.h"
 #include "app/scene_state.h"
 #include "input/input.h"
@@ -28,7 +30,9 @@ constexpr int kWidth = 640, kHeight = 360;
 // render_frames fails.
 std::vector<unsigned char> desktopFrame()
 {
-    const std::string path = ::testing::TempDir() + "desktop-frame.ppm";
+    // One file a process: CTest runs the tests side by side, each in its own.
+    const std::string path =
+        ::testing::TempDir() + "desktop-frame-" + std::to_string(getpid()) + ".ppm";
     std::string fields;
     for (const SceneField& field : kSceneFields) {
         if (!field.settable)
