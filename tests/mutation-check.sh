@@ -44,6 +44,6 @@ while IFS= read -r line; do
   case "$result" in caught*) caught=$((caught + 1)) ;; *) missed=$((missed + 1)) ;; esac
   cp "$scratch/original" "$target"
   printf '%-20s | %-66s | %s\n' "$file" "$what" "${result:-MISSED}"
-done <"$root/tests/mutations.txt"
+done <"$scratch/src/tests/mutations.txt" # the list as copied: edits meanwhile go unread
 echo "$caught caught, $missed missed"
 [ "$missed" -eq 0 ]
