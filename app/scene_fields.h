@@ -7,8 +7,8 @@
 
 struct SceneField {
     const char* name;
-    int SceneState::*integer; // one of these two is set
-    float SceneState::*real;
+    int SceneState::* integer; // one of these two is set
+    float SceneState::* real;
     const char* words[2] = {}; // if set, what an integer 0 and 1 read as
     bool settable = true;      // false: it follows from other state
 };

@@ -6,17 +6,17 @@
 // Everything that sets one gait apart from the other; every routine that
 // depends on the gait reads its numbers from here.
 struct Gait {
-    int cycleKeyframes;           // a whole cycle; its second half mirrors the first
-    int storedKeyframes;          // the first half, which the table holds
-    PoseTable SceneState::*poses; // the gait's keyframe table in the scene state
-    int substepIncrement;         // tenths of a keyframe per step
-    double headLimit;             // degrees; the head bob turns after stepping past it
-    double headStep;              // degrees per step
-    double forwardStep;           // scene units per step along the heading
-    int tailStep;                 // degrees per tail tick
-    float tailLift;               // degrees the tail is carried higher
-    int tailSwingDivisor;         // the tail swings its angle divided by this, towards zero
-    bool bodyBobShown;            // the whole figure rides on the body bob
+    int cycleKeyframes;            // a whole cycle; its second half mirrors the first
+    int storedKeyframes;           // the first half, which the table holds
+    PoseTable SceneState::* poses; // the gait's keyframe table in the scene state
+    int substepIncrement;          // tenths of a keyframe per step
+    double headLimit;              // degrees; the head bob turns after stepping past it
+    double headStep;               // degrees per step
+    double forwardStep;            // scene units per step along the heading
+    int tailStep;                  // degrees per tail tick
+    float tailLift;                // degrees the tail is carried higher
+    int tailSwingDivisor;          // the tail swings its angle divided by this, towards zero
+    bool bodyBobShown;             // the whole figure rides on the body bob
 };
 
 extern const Gait kWalkGait;

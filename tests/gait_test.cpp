@@ -66,7 +66,7 @@ TEST_F(GaitTest, StoredAnglesAreSetOnlyForAStoredDrawnJointWithinAHalfTurn)
     for (const auto& r : refused)
         EXPECT_FALSE(setStoredAngle(*r.gait, r.k, r.leg, r.joint, r.degrees))
             << r.k << r.leg << r.joint;
-    for (PoseTable SceneState::*table : {&SceneState::walkPoses, &SceneState::runPoses})
+    for (PoseTable SceneState::* table : {&SceneState::walkPoses, &SceneState::runPoses})
         EXPECT_EQ(std::memcmp(start.*table, scene.*table, sizeof(PoseTable)), 0);
     EXPECT_TRUE(setStoredAngle(kRunGait, 1, 3, 3, -180.0));
     EXPECT_EQ(scene.runPoses[1][3][3], -180.0f);

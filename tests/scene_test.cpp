@@ -50,7 +50,7 @@ TEST_F(SceneCommands, TurnsAndSwitches)
 
     const struct {
         int key;
-        int SceneState::*flag;
+        int SceneState::* flag;
     } switches[] = {{GLUT_KEY_F7, &SceneState::lightingEnabled},
                     {GLUT_KEY_F8, &SceneState::treesVisible},
                     {GLUT_KEY_F11, &SceneState::advanceOnStep},
