@@ -25,7 +25,7 @@ test_pkgs=(googletest libgtest-dev libbenchmark-dev openbox wmctrl gnuplot-nox d
 # (dpkg-dev), after `file` has picked out the executables.
 package_pkgs=(dpkg-dev file)
 fresh_pkgs=(debootstrap)
-lint_pkgs=(clang-format shellcheck git)
+lint_pkgs=(clang-format-19 shellcheck git)
 # The browser build (scripts/web.sh); and, for its test in headless Chromium
 # (tests/web), the browser and Node.js, whose npm is a package of its own in Debian.
 web_pkgs=(cmake make emscripten python3)

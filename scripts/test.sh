@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh all
 # Every C++ file in the project's format, every script clean for shellcheck.
-git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+git ls-files '*.cpp' '*.h' | xargs clang-format-19 --dry-run --Werror
 git ls-files '*.sh' .ci/run | xargs shellcheck
 # Warnings are errors here, so that none slips in unseen.
 werror=-DCMAKE_COMPILE_WARNING_AS_ERROR=ON
