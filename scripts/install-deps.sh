@@ -2,7 +2,7 @@
 # Installs the Debian packages that building, running and testing quadruped need.
 # Safe to run again: apt-get is only called when a package is missing.
 # Usage: scripts/install-deps.sh [build|demo|package|fresh|lint|test|all|web|web-test|windows]
-#   (default: all)
+#   (default: all), or scripts/install-deps.sh --source
 #   build    build and run the program (scripts/run.sh, or cmake by hand)
 #   demo     build, plus what scripts/run.sh's demo needs where there is no display
 #   package  build, plus what `cmake --build build --target package` needs
@@ -13,6 +13,8 @@
 #   web-test web, plus what the browser test needs (scripts/test.sh installs it too)
 #   windows  cross-build for Windows (scripts/windows.sh) and run the result under
 #            Wine (scripts/test.sh installs it too)
+#   --source prints "MIRROR RELEASE": the machine's own Debian release (from
+#            /etc/os-release) and the mirror of the apt source that serves it
 set -euo pipefail
 
 build_pkgs=(cmake g++ make pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri)
@@ -48,6 +50,15 @@ web-test)
   command -v npm >/dev/null || wanted+=(npm)
   ;;
 windows) wanted=("${windows_pkgs[@]}") ;;
+--source)
+  release=$(awk -F= '$1 == "VERSION_CODENAME" { gsub(/"/, "", $2); print $2 }' /etc/os-release)
+  # The source's release as its line writes it, or as its Release file names it.
+  # shellcheck disable=SC2016 # apt's own field names
+  apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(CODENAME) $(TARGET_OF)' |
+    awk -v r="$release" 'r != "" && ($2 == r || $3 == r) && $4 == "deb" { print $1, r; found = 1; exit }
+      END { if (!found) { print "install-deps: no apt source for this machine'"'"'s release (" r ")" > "/dev/stderr"; exit 1 } }'
+  exit
+  ;;
 test | all) wanted=("${build_pkgs[@]}" "${demo_pkgs[@]}" "${package_pkgs[@]}" "${test_pkgs[@]}" "${fresh_pkgs[@]}" "${lint_pkgs[@]}") ;;
 -h | --help)
   sed -n '2,/^set -euo/{/^#/s/^# \{0,1\}//p}' "$0"

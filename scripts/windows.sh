@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Cross-builds quadruped for 64-bit Windows on Debian 12 and leaves the zip in
+# Cross-builds quadruped for 64-bit Windows on Debian and leaves the zip in
 # build-windows/. Installs what is missing first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -54,12 +54,9 @@ apt_opts=(-o "Dir::Etc::SourceList=$apt_dir/sources.list" -o "Dir::Etc::SourcePa
   -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::State::status=$apt_dir/status" -o "Dir::Cache=$apt_dir/cache")
 mkdir -p "$apt_dir/sources.list.d" "$apt_dir/lists" "$apt_dir/cache"
 touch "$apt_dir/status"
-# The source packages of the mirror that the machine's own bookworm line names.
-# shellcheck disable=SC2016 # apt's own field names
-mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(TARGET_OF)' |
-  awk '$2 == "bookworm" && $3 == "deb" { print $1; exit }')
-[ -n "$mirror" ] || { echo "windows.sh: no bookworm source in this machine's apt" >&2; exit 1; }
-sources="deb-src $mirror bookworm main"
+# The source packages of the machine's own release, from the mirror that serves it.
+read -r mirror release < <(scripts/install-deps.sh --source) || { echo "windows.sh: cannot tell where to fetch freeglut's source" >&2; exit 1; }
+sources="deb-src $mirror $release main"
 # The lists are read again when a week old or when the mirror has changed.
 if [ "$(cat "$apt_dir/sources.list" 2>/dev/null)" != "$sources" ] ||
   [ ! -e "$apt_dir/updated" ] || [ -n "$(find "$apt_dir/updated" -mtime +6)" ]; then
