@@ -4,6 +4,12 @@
 # tests run in parallel), so a window is found by its program's pid. freeglut
 # sets no _NET_WM_PID: the pid comes from the X server's X-Resource extension.
 
+# How long any wait for the program or the X server holds before it gives up,
+# in seconds. Each wait ends at its event, so a long bound costs nothing where
+# all goes well; on a busy 2-core machine a GL program can take tens of seconds
+# to start, and a window manager as long to take its window.
+QD_BOUND=120
+
 # qd_own_x ARG...: runs the calling script again, with ARG..., under an Xvfb of
 # its own (xvfb-run -a finds a free display), unless it already runs under one.
 qd_own_x() {
@@ -29,13 +35,13 @@ for c in d.res_query_clients().clients:
   return 1
 }
 
-# qd_start PROGRAM [ARG...]: starts it and waits up to 30 s for its window.
+# qd_start PROGRAM [ARG...]: starts it and waits up to QD_BOUND s for its window.
 # Sets QD_PID and QD_WIN; fails at once when the program ends first, with its
 # exit status in QD_STATUS.
 qd_start() {
   "$@" &
   QD_PID=$! QD_WIN="" QD_STATUS=""
-  local end=$((SECONDS + 30))
+  local end=$((SECONDS + QD_BOUND))
   while [ "$SECONDS" -lt "$end" ]; do
     QD_WIN=$(qd_window "$QD_PID") && return 0
     if ! kill -0 "$QD_PID" 2>/dev/null; then
@@ -55,10 +61,10 @@ qd_keys() { xdotool key --window "$QD_WIN" "$@" 2>/dev/null; }
 # qd_shot OUT [CONVERT-OPTION...]: the window's picture, through xwd.
 qd_shot() { xwd -id "$QD_WIN" -silent | /usr/bin/convert xwd:- -alpha off "${@:2}" "$1"; }
 
-# qd_wait_end: waits up to 20 s for the program to end; its exit status goes
+# qd_wait_end: waits up to QD_BOUND s for the program to end; its exit status goes
 # to QD_STATUS. Fails (and ends it) when it still runs. qd_quit sends Escape first.
 qd_wait_end() {
-  local end=$((SECONDS + 20))
+  local end=$((SECONDS + QD_BOUND))
   while kill -0 "$QD_PID" 2>/dev/null; do
     [ "$SECONDS" -lt "$end" ] || { qd_stop; return 1; }
     sleep 0.1

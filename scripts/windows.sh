@@ -78,7 +78,7 @@ if [ ! -e "$freeglut/share/doc/freeglut/COPYING" ]; then
   # apt downloads as its own user where it runs as root.
   [ "$(id -u)" -ne 0 ] || ! id _apt >/dev/null 2>&1 || chown _apt "$work"
   (cd "$work" && apt-get "${apt_opts[@]}" -qq source "freeglut=$version") >"$work/log" 2>&1 ||
-    { cat "$work/log" >&2; exit 1; }
+    { cat "$work/log" >&2; echo "windows.sh: cannot fetch freeglut $version's source package from $mirror" >&2; exit 1; }
   src=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'freeglut-*')
   { cmake -S "$src" -B "$work/build" --toolchain "$PWD/packaging/windows-toolchain.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$cache/new" -DFREEGLUT_BUILD_SHARED_LIBS=OFF \

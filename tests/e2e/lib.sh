@@ -16,8 +16,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 shows() { qd_shot "$work/$1.png" && px "$@" | awk -v r="$4" -v g="$5" -v b="$6" '{ exit ($1 - r)^2 > 9 || ($2 - g)^2 > 9 || ($3 - b)^2 > 9 }'; }
 # px NAME X Y: "R G B" of one pixel of the picture NAME.
 px() { /usr/bin/convert "$work/$1.png" -format "%[fx:int(255*p{$2,$3}.r+.5)] %[fx:int(255*p{$2,$3}.g+.5)] %[fx:int(255*p{$2,$3}.b+.5)]" info:; }
-# waits COMMAND...: runs it until it succeeds, for up to 20 s.
-waits() { local end=$((SECONDS + 20)); until "$@"; do [ "$SECONDS" -lt "$end" ] || return 1; sleep 0.2; done; }
+# waits COMMAND...: runs it until it succeeds, for up to QD_BOUND s.
+waits() { local end=$((SECONDS + QD_BOUND)); until "$@"; do [ "$SECONDS" -lt "$end" ] || return 1; sleep 0.2; done; }
 
 # The title in Latin-1 bytes as wm_name shows the program's window's name.
 latin1_title="WM_NAME(STRING) $(printf 'Trabalho de computa\xe7\xe3o gr\xe1fica' | od -An -v -tx1 | xargs printf '0x%s, ')"
