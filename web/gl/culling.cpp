@@ -27,11 +27,14 @@ bool facesInwards(const Vec4& a, const Vec4& b, const Vec4& c, const Vec4& inter
 // Whether a projection is a perspective one (gluPerspective's, glFrustum's)
 // with its eye at the eye-space origin: w = -z times a positive factor, and
 // x and y with no part that does not scale with the distance. A parallel one
-// (such as the identity) has no eye there.
+// (such as the identity) has no eye there. Its depth must also grow with the
+// distance along every sight line, which it does when the clip z at the eye
+// is negative: a near plane behind the eye or beyond the far one turns the
+// depth test round, and the back of a shape shows instead of its front.
 bool eyeAtOrigin(const Mat4& p)
 {
     return p(3, 0) == 0.0f && p(3, 1) == 0.0f && p(3, 2) < 0.0f && p(3, 3) == 0.0f &&
-           p(0, 3) == 0.0f && p(1, 3) == 0.0f;
+           p(0, 3) == 0.0f && p(1, 3) == 0.0f && p(2, 3) < 0.0f;
 }
 
 // Whether every triangle of the mesh that the eye sees from the inside is

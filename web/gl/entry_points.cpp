@@ -83,6 +83,7 @@ void setCapability(const char* call, GLenum cap, bool on)
     if (cap != GL_DEPTH_TEST)
         unsupported(call, "capability", cap);
     pipeline.flush();
+    pipeline.depthTest(on);
     renderer::depthTest(on);
 }
 
@@ -109,6 +110,11 @@ void drawShape(const char* call, const ffp::Mesh& mesh)
 {
     outsidePrimitive(call);
     pipeline.draw(mesh);
+}
+
+const ffp::MatrixStacks& layerMatrices()
+{
+    return pipeline.matrices();
 }
 
 extern "C" {

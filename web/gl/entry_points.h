@@ -1,11 +1,12 @@
 // What the gl* entry points share with the shape entry points and the tests:
-// the mapping of glBegin's modes to the pipeline's primitives, and the one
-// pipeline's draw of a mesh.
+// the mapping of glBegin's modes to the pipeline's primitives, the one
+// pipeline's draw of a mesh, and its matrix stacks.
 #pragma once
 
 #include <GL/gl.h>
 
 #include "web/gl/mesh.h"
+#include "web/gl/stacks.h"
 
 // The pipeline's primitive for a glBegin mode; false for one it cannot draw
 // (points, lines, polygons).
@@ -23,3 +24,6 @@ inline bool primitiveOf(GLenum mode, ffp::Primitive& primitive)
 
 // A shape of GLU's or the toolkit's, drawn for the call named.
 void drawShape(const char* call, const ffp::Mesh& mesh);
+
+// The matrix stacks that the gl* calls act on (the tests read their tops).
+const ffp::MatrixStacks& layerMatrices();

@@ -11,10 +11,11 @@ constexpr Vec4 kGlobalAmbient = {0.2f, 0.2f, 0.2f, 1.0f};
 // The infinite viewer's direction, in eye coordinates.
 constexpr Vec3 kToViewer = {0, 0, 1};
 
-// v clamped to [0, 1].
+// v clamped to [0, 1]; not a number (a specular power past the float range
+// times a zero colour) is 1, as Mesa's rasteriser takes it.
 float clamp01(float v)
 {
-    return std::min(1.0f, std::max(0.0f, v));
+    return v < 0.0f ? 0.0f : v <= 1.0f ? v : 1.0f;
 }
 
 // x to the whole power n (n >= 0), by squaring.
@@ -93,7 +94,9 @@ Vec3 Lighting::shade(const Vec4& eye, const Vec3& normal) const
         float specular = 0.0f;
         if (nDotL > 0.0f) {
             const float nDotH = dot(normal, normalise(plus(toLight, kToViewer)));
-            specular = nDotH > 0.0f ? power(nDotH, shininess_) : 0.0f;
+            // OpenGL's 0 to the power 0 is 1: a shininess of 0 lights the
+            // whole side that faces the light.
+            specular = power(std::max(nDotH, 0.0f), shininess_);
         }
         const float diffuse = std::max(nDotL, 0.0f);
         for (int k = 0; k < 3; ++k)

@@ -71,8 +71,9 @@ inline Mat4 product(const Mat4& a, const Mat4& b)
 }
 
 // The inverse transpose of m's upper 3 x 3, which carries normals to eye
-// space (not renormalised afterwards, as with GL_NORMALIZE off); all zero
-// when that 3 x 3 is singular. Worked out in double, then rounded.
+// space (not renormalised afterwards, as with GL_NORMALIZE off); the
+// identity when that 3 x 3 is singular, as in Mesa, which then carries
+// normals through unchanged. Worked out in double, then rounded.
 inline Mat3 inverseTranspose(const Mat4& m)
 {
     const double a = m(0, 0), b = m(0, 1), c = m(0, 2);
@@ -80,7 +81,7 @@ inline Mat3 inverseTranspose(const Mat4& m)
     const double g = m(2, 0), h = m(2, 1), i = m(2, 2);
     const double det = a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
     if (det == 0.0)
-        return {};
+        return {{1, 0, 0, 0, 1, 0, 0, 0, 1}};
     const double s = 1.0 / det;
     // (M^-1)^T is the cofactor matrix divided by the determinant.
     return {{float((e * i - f * h) * s), float((f * g - d * i) * s), float((d * h - e * g) * s),

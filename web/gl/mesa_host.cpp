@@ -41,6 +41,12 @@ WEBGL(unsigned, glCreateShader, (unsigned type), (type))
 WEBGL(void, glShaderSource, (unsigned s, int n, const char* const* text, const int* lengths),
       (s, n, text, lengths))
 WEBGL(void, glCompileShader, (unsigned shader), (shader))
+WEBGL(void, glGetShaderiv, (unsigned shader, unsigned name, int* value), (shader, name, value))
+WEBGL(void, glGetShaderInfoLog, (unsigned shader, int size, int* length, char* log),
+      (shader, size, length, log))
+WEBGL(void, glGetProgramiv, (unsigned program, unsigned name, int* value), (program, name, value))
+WEBGL(void, glGetProgramInfoLog, (unsigned program, int size, int* length, char* log),
+      (program, size, length, log))
 WEBGL(unsigned, glCreateProgram, (), ())
 WEBGL(void, glAttachShader, (unsigned program, unsigned shader), (program, shader))
 WEBGL(void, glBindAttribLocation, (unsigned program, unsigned index, const char* name),

@@ -28,6 +28,10 @@ struct Mesh {
     std::size_t size = 0; // points in all parts
     Vec3 low = {0, 0, 0}, high = {0, 0, 0};
     Vec3 last = {0, 0, 1}; // the last point's normal
+    // Whether drawing the mesh leaves that normal current: so for a shape sent
+    // vertex by vertex (GLU's), not for one drawn from arrays (the toolkit's,
+    // after which Mesa's current normal is what it was).
+    bool leavesNormal = false;
 
     // Made by index(): the triangle indices (three points each, numbered
     // through all parts) of the triangles the parts split into, and for each

@@ -52,10 +52,11 @@ bool Pipeline::end()
 }
 
 // A mesh wholly beyond one plane of the view volume sends nothing: the
-// volume is convex, so then is every triangle of it. Drawn or not, the mesh
-// leaves its last normal current, as sending it would.
+// volume is convex, so then is every triangle of it. Drawn or not, a mesh
+// sent vertex by vertex leaves its last normal current, as sending it would.
 void Pipeline::draw(const Mesh& mesh)
 {
+    const Vec3 current = normal_;
     if (mesh.size > 0 && !skipping_) {
         const BoxCodes box = boxCodes(mesh.low, mesh.high, matrices_.top(Stack::Modelview),
                                       matrices_.top(Stack::Projection));
@@ -64,7 +65,7 @@ void Pipeline::draw(const Mesh& mesh)
         else if (box.every == 0)
             drawParts(mesh);
     }
-    normal_ = mesh.last;
+    normal_ = mesh.leavesNormal ? mesh.last : current;
 }
 
 void Pipeline::flush()
@@ -132,7 +133,7 @@ void Pipeline::drawParts(const Mesh& mesh)
 }
 
 // The whole mesh as one primitive of its indexed triangles, less those its
-// own front hides.
+// own front hides from the depth test.
 void Pipeline::drawIndexed(const Mesh& mesh, const BoxCodes& box)
 {
     clearPending();
@@ -141,11 +142,12 @@ void Pipeline::drawIndexed(const Mesh& mesh, const BoxCodes& box)
             normal_ = p.normal;
             shadeOnto(p.position);
         }
-    backs_.mark(mesh, pendingEye_, box, matrices_);
+    if (depthTest_)
+        backs_.mark(mesh, pendingEye_, box, matrices_);
     const std::size_t base = append();
     const std::vector<std::uint32_t>& t = mesh.triangleIndices;
     for (std::size_t i = 0; 3 * i < t.size(); ++i)
-        if (!backs_.hidden(i))
+        if (!depthTest_ || !backs_.hidden(i))
             keep(base, t[3 * i], t[3 * i + 1], t[3 * i + 2]);
 }
 

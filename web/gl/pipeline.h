@@ -2,7 +2,8 @@
 // go through the matrix stacks and the lighting, and are assembled into
 // indexed triangles that carry clip coordinates and clamped colours, in
 // batches ready for any rasteriser (WebGL in the browser, Mesa in the tests).
-// Triangles that cannot colour a pixel are left out (see culling.h).
+// Triangles that cannot colour a pixel are left out (see culling.h): a
+// shape's hidden back only while the depth test hides it.
 #pragma once
 
 #include <cstddef>
@@ -63,6 +64,12 @@ public:
     // While on, vertices and meshes only change the current normal and count
     // towards the open primitive: nothing is shaded, assembled or handed on.
     void skip(bool on);
+    // Whether the rasteriser tests depth (glEnable(GL_DEPTH_TEST)): without,
+    // a shape's back drawn after its front shows.
+    void depthTest(bool on)
+    {
+        depthTest_ = on;
+    }
 
 private:
     void clearPending(); // an open primitive with no vertex yet
@@ -78,7 +85,7 @@ private:
     Vec3 normal_ = {0, 0, 1};
 
     Primitive primitive_ = Primitive::Triangles;
-    bool inside_ = false, skipping_ = false;
+    bool inside_ = false, skipping_ = false, depthTest_ = false;
     std::size_t count_ = 0;              // the open primitive's vertices,
     std::vector<Vertex> pending_;        // shaded,
     std::vector<ClipCode> pendingCodes_; // with their clip codes

@@ -1,6 +1,7 @@
 #include "web/gl/renderer.h"
 
 #include <cstddef>
+#include <cstdio>
 
 #include "web/gl/host.h"
 #include "web/gl/webgl.h"
@@ -54,12 +55,31 @@ bool live()
     return !state.skipped && !host::contextLost();
 }
 
+// Stops the program when WebGL says that a shader did not compile or the
+// program did not link (status 0), with what failed and WebGL's own log. A
+// lost context answers 0 to every question: that is no failure.
+void check(int status, const char* what, void (*log)(unsigned, int, int*, char*), unsigned object)
+{
+    if (status != 0 || host::contextLost())
+        return;
+    char text[480] = "";
+    log(object, sizeof text, nullptr, text);
+    char message[560];
+    std::snprintf(message, sizeof message, "the GL layer's %s failed: %s", what, text);
+    host::stop(message);
+}
+
 // A shader of the given type, compiled from source.
 unsigned compile(unsigned type, const char* source)
 {
     const unsigned shader = emscripten_glCreateShader(type);
     emscripten_glShaderSource(shader, 1, &source, nullptr);
     emscripten_glCompileShader(shader);
+    int status = 0;
+    emscripten_glGetShaderiv(shader, webgl::kCompileStatus, &status);
+    check(status,
+          type == webgl::kVertexShader ? "vertex shader's compile" : "fragment shader's compile",
+          emscripten_glGetShaderInfoLog, shader);
     return shader;
 }
 
@@ -75,6 +95,9 @@ void prepare()
     emscripten_glBindAttribLocation(state.program, kPositionAttribute, "position");
     emscripten_glBindAttribLocation(state.program, kColourAttribute, "colour");
     emscripten_glLinkProgram(state.program);
+    int linked = 0;
+    emscripten_glGetProgramiv(state.program, webgl::kLinkStatus, &linked);
+    check(linked, "shader program's link", emscripten_glGetProgramInfoLog, state.program);
     emscripten_glGenBuffers(1, &state.vertices);
     emscripten_glGenBuffers(1, &state.indices);
 }

@@ -53,6 +53,7 @@ ffp::Mesh quadricCylinder(double base, double top, double height, int slices, in
     if (length == 0.0f)
         return mesh;
     mesh.shell = ffp::Mesh::Shell::Tube;
+    mesh.leavesNormal = true;
     const float zNormal = deltaRadius / length;
     const float xyNormalRatio = static_cast<float>(height / length);
 

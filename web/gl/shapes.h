@@ -1,7 +1,8 @@
 // The solid shapes the program takes from GLU and the toolkit, as meshes with
 // the very primitives, vertices, order and normals that GLU 9.0 and freeglut
 // 3.4 send to OpenGL, so the browser's picture matches the desktop's. Empty
-// for arguments that make those libraries draw nothing.
+// for arguments that make those libraries draw nothing. GLU sends vertex by
+// vertex, the toolkit from arrays (Mesh::leavesNormal).
 #pragma once
 
 #include "web/gl/mesh.h"

@@ -59,8 +59,9 @@ void MatrixStacks::translate(float x, float y, float z)
 // exactly, as Mesa builds them.
 void MatrixStacks::rotate(float degrees, float x, float y, float z)
 {
-    const float s = static_cast<float>(std::sin(degrees * kPi / 180.0));
-    const float c = static_cast<float>(std::cos(degrees * kPi / 180.0));
+    // The angle in radians rounded to a float, and its sine and cosine in float, as Mesa's.
+    const float radians = static_cast<float>(degrees * kPi / 180.0);
+    const float s = std::sin(radians), c = std::cos(radians);
     Mat4 r = kIdentity;
     if (x == 0.0f && y == 0.0f && z != 0.0f) {
         const float sz = z < 0.0f ? -s : s;
@@ -76,10 +77,12 @@ void MatrixStacks::rotate(float degrees, float x, float y, float z)
         if (length <= 1.0e-4f)
             return;
         x /= length, y /= length, z /= length;
+        // The products of the axis's parts first, then times 1 - c, as Mesa rounds them.
+        const float xx = x * x, yy = y * y, zz = z * z, xy = x * y, yz = y * z, zx = z * x;
         const float k = 1.0f - c;
-        r(0, 0) = k * x * x + c, r(0, 1) = k * x * y - z * s, r(0, 2) = k * z * x + y * s;
-        r(1, 0) = k * x * y + z * s, r(1, 1) = k * y * y + c, r(1, 2) = k * y * z - x * s;
-        r(2, 0) = k * z * x - y * s, r(2, 1) = k * y * z + x * s, r(2, 2) = k * z * z + c;
+        r(0, 0) = k * xx + c, r(0, 1) = k * xy - z * s, r(0, 2) = k * zx + y * s;
+        r(1, 0) = k * xy + z * s, r(1, 1) = k * yy + c, r(1, 2) = k * yz - x * s;
+        r(2, 0) = k * zx - y * s, r(2, 1) = k * yz + x * s, r(2, 2) = k * zz + c;
     }
     multiply(r);
 }

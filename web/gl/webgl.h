@@ -11,6 +11,10 @@ unsigned emscripten_glCreateShader(unsigned type);
 void emscripten_glShaderSource(unsigned shader, int count, const char* const* text,
                                const int* lengths);
 void emscripten_glCompileShader(unsigned shader);
+void emscripten_glGetShaderiv(unsigned shader, unsigned name, int* value);
+void emscripten_glGetShaderInfoLog(unsigned shader, int size, int* length, char* log);
+void emscripten_glGetProgramiv(unsigned program, unsigned name, int* value);
+void emscripten_glGetProgramInfoLog(unsigned program, int size, int* length, char* log);
 unsigned emscripten_glCreateProgram();
 void emscripten_glAttachShader(unsigned program, unsigned shader);
 void emscripten_glBindAttribLocation(unsigned program, unsigned index, const char* name);
@@ -43,6 +47,8 @@ enum Value : unsigned {
     kStreamDraw = 0x88E0,
     kFragmentShader = 0x8B30,
     kVertexShader = 0x8B31,
+    kCompileStatus = 0x8B81,
+    kLinkStatus = 0x8B82,
 };
 
 } // namespace webgl
