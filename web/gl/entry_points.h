@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 
 #include "web/gl/mesh.h"
+#include "web/gl/picking.h"
 
 // The pipeline's primitive for a glBegin mode; false for one it cannot draw
 // (points, lines, polygons).
@@ -23,3 +24,9 @@ inline bool primitiveOf(GLenum mode, ffp::Primitive& primitive)
 
 // A shape of GLU's or the toolkit's, drawn for the call named.
 void drawShape(const char* call, const ffp::Mesh& mesh);
+
+// The last frame as drawn, for picking (web/picking.cpp reads it).
+const ffp::FrameRecord& frameRecord();
+// What the program draws from now on belongs to part (ffp::kUnmarked: none);
+// the record keeps the matrices and operations in force at the part's first mark.
+void markDrawnPart(int part);
