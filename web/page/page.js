@@ -8,6 +8,7 @@
 // live in logic.js; this module wires them to the page, then loads
 // quadruped.js, which picks up the Module made here.
 import * as logic from './logic.js';
+import { startPointing } from './pointing.js';
 
 const canvas = document.getElementById('canvas');
 const status = document.getElementById('status');
@@ -596,6 +597,9 @@ const module = {
       // UTF-8 title stays, whatever the toolkit makes of the name.
       if (document.title !== title) document.title = title;
       buildEditor();
+      startPointing({ module, canvas, place: picture, editor: {
+        setAngle, angleOf: (at) => angleOf(tables, at),
+        focusCell(at) { showGait(at.gait); fields.get(logic.cellCode(at)).focus(); } } });
       begin();
     }
     canvas.dispatchEvent(frameEvent);
