@@ -249,7 +249,7 @@ try {
   check('the keypad\'s "." is recorded as "."', dot === `${link}_2F7_2F8_3Right_2Up_2,_.`, dot);
   // The page's reading of a key event is the toolkit's own, for every keyCode with any modifiers.
   const misread = await page.evaluate(async () => {
-    const { toolkitKey } = await import('./logic.js');
+    const { toolkitKey } = await import('./keyrules.js');
     const found = [];
     for (let keyCode = 0; keyCode < 256; keyCode++) {
       for (let m = 0; m < 16; m++) {

@@ -1,23 +1,23 @@
 // The rules of pointing at the figure (web/page/cell.js) under node's test
 // runner, held against the program's own pose sampler (POSE_CSV: the
-// pose_csv tool): at every step of both gaits' cycles, the cell that a pick
+// pose_csv tool) with the program's model (QUADRUPED_MODEL_TOOL): at every step of both gaits' cycles, the cell that a pick
 // names and a drag changes is the stored angle that moves that joint most,
 // and its weight is how far the joint moves with it.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { test } from 'node:test';
 import * as cell from '../../web/page/cell.js';
+import { makeModel } from '../../web/page/model.js';
 
-const legs = ['hr', 'hl', 'fr', 'fl'], joints = ['upper', 'lower', 'shin', 'paw'];
-const partners = [1, 0, 3, 2];
-const gaits = [{ gait: 0, name: 'walk', cycleKeyframes: 6, storedKeyframes: 3 }, { gait: 1, name: 'run', cycleKeyframes: 4, storedKeyframes: 2 }];
+const model = makeModel(execFileSync(process.env.QUADRUPED_MODEL_TOOL, { encoding: 'utf8' }));
+const legs = model.legs.map(({ code }) => code), { joints } = model;
 
 // pose_csv's rows: { keyframe, substep, angles: { 'leg.joint': degrees } }.
 function poses(gait, edits = '') {
   const [head, ...rows] = execFileSync(process.env.POSE_CSV, [gait, edits], { encoding: 'utf8' }).trim().split('\n');
   const columns = head.split(',').slice(3).map((name) => {
     const words = name.split(' ');
-    return `${legs[['hind right', 'hind left', 'front right', 'front left'].indexOf(words.slice(0, 2).join(' '))]}.${words[2]}`;
+    return `${legs[model.legs.findIndex(({ name: leg }) => leg === words.slice(0, 2).join(' '))]}.${words[2]}`;
   });
   return rows.map((row) => {
     const [, keyframe, substep, ...angles] = row.split(',').map(Number);
@@ -26,34 +26,34 @@ function poses(gait, edits = '') {
 }
 
 test('the cell a pick names and a drag turns, at every step of both gaits', () => {
-  for (const gait of gaits) {
-    const base = poses(gait.name);
+  model.gaits.forEach(({ name, stored: storedKeyframes }, gait) => {
+    const base = poses(name);
     // How much each stored cell moves each joint at each step: its edit by 10 degrees.
     const moves = new Map();
-    for (let keyframe = 0; keyframe < gait.storedKeyframes; keyframe++)
+    for (let keyframe = 0; keyframe < storedKeyframes; keyframe++)
       for (const [leg, code] of legs.entries())
-        for (const [joint, name] of joints.entries()) {
-          if (leg >= 2 && joint === 0) continue;
-          const stored = base.find((row) => row.keyframe === keyframe && row.substep === 0).angles[`${code}.${name}`];
-          const edited = poses(gait.name, `${gait.name[0]}${keyframe}.${code}.${name}${stored + 10}`);
+        for (const [joint, jointName] of joints.entries()) {
+          if (!model.hasJoint(leg, joint)) continue;
+          const stored = base.find((row) => row.keyframe === keyframe && row.substep === 0).angles[`${code}.${jointName}`];
+          const edited = poses(name, `${model.cellCode({ gait, keyframe, leg, joint })}${stored + 10}`);
           moves.set(`${keyframe}.${leg}.${joint}`, edited.map((row, step) => row.angles));
         }
     base.forEach((row, step) => {
       for (const column of Object.keys(row.angles)) {
         const leg = legs.indexOf(column.split('.')[0]), joint = joints.indexOf(column.split('.')[1]);
-        const shown = cell.shownCell(gait, row, leg, joint, partners);
+        const shown = cell.shownCell(model, gait, row, leg, joint);
         let most = null, share = 0;
         for (const [key, angles] of moves) {
           const moved = (angles[step][column] - row.angles[column]) / 10;
           if (moved > share + 1e-4) [most, share] = [key, moved];
         }
-        const where = `${gait.name} step ${step} (${row.keyframe}.${row.substep}) ${column}`;
+        const where = `${name} step ${step} (${row.keyframe}.${row.substep}) ${column}`;
         assert.equal(`${shown.at.keyframe}.${shown.at.leg}.${shown.at.joint}`, most, where);
         assert.ok(Math.abs(shown.weight - share) < 1e-3 && shown.weight >= 0.5, `${where}: weight ${shown.weight}, moves ${share}`);
         assert.equal(shown.mirrored, shown.at.leg !== leg, where);
       }
     });
-  }
+  });
 });
 
 test('a drag: the pointer\'s angle about a joint seen in perspective, and the stored angle it gives', () => {

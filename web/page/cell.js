@@ -7,29 +7,27 @@
 // mirrors (gait/pose.cpp). A drag changes the one stored cell that weighs
 // most in the blend: the nearer keyframe's, the earlier at a tie.
 
-// gait: { gait (0 walk, 1 run), cycleKeyframes, storedKeyframes }; point:
-// { keyframe, substep }; partners[leg]: the leg whose row a leg takes in the
-// second half-cycle. Gives { at: { gait, keyframe, leg, joint } (the stored
-// cell), shown (the cycle's keyframe it stands for), weight (its share of the
-// blend, 0.5 to 1), mirrored (whether it is the partner's row), between (the
-// two keyframes blended, null on a keyframe) }.
-export function shownCell(gait, point, leg, joint, partners) {
+// model: the program's facts (model.js); gait: 0 walk, 1 run; point:
+// { keyframe, substep }. Gives { at: { gait, keyframe, leg, joint } (the
+// stored cell), shown (the cycle's keyframe it stands for), weight (its share
+// of the blend, 0.5 to 1), mirrored (whether it is the partner's row),
+// between (the two keyframes blended, null on a keyframe) }.
+export function shownCell(model, gait, point, leg, joint) {
+  const { cycle, stored } = model.gaits[gait];
   const t = point.substep / 10;
-  const next = point.keyframe === gait.cycleKeyframes - 1 ? 0 : point.keyframe + 1;
+  const next = point.keyframe === cycle - 1 ? 0 : point.keyframe + 1;
   const shown = t <= 0.5 ? point.keyframe : next;
-  const mirrored = shown >= gait.storedKeyframes;
+  const mirrored = shown >= stored;
   return {
-    at: { gait: gait.gait, keyframe: mirrored ? shown - gait.storedKeyframes : shown, leg: mirrored ? partners[leg] : leg, joint },
+    at: { gait, keyframe: mirrored ? shown - stored : shown, leg: mirrored ? model.legs[leg].partner : leg, joint },
     shown, weight: t <= 0.5 ? 1 - t : t, mirrored, between: t > 0 ? [point.keyframe, next] : null,
   };
 }
 
 // The cell in words, e.g. "walk keyframe 0, hind left, shin (keyframe 3
-// mirrors it), the nearer of keyframes 2 and 3 (weight 0.6)"; names: { gaits,
-// legs, joints }.
-export function cellWords({ at, shown, weight, mirrored, between }, names) {
-  return `${names.gaits[at.gait]} keyframe ${at.keyframe}, ${names.legs[at.leg]}, ${names.joints[at.joint]}` +
-    (mirrored ? ` (keyframe ${shown} mirrors it)` : '') +
+// mirrors it), the nearer of keyframes 2 and 3 (weight 0.6)".
+export function cellWords({ at, shown, weight, mirrored, between }, model) {
+  return model.cellName(at) + (mirrored ? ` (keyframe ${shown} mirrors it)` : '') +
     (between ? `, the nearer of keyframes ${between[0]} and ${between[1]} (weight ${weight.toFixed(1)})` : '');
 }
 

@@ -6,6 +6,9 @@
 // its GL layer's record of the last frame (web/picking.cpp); the mark is this
 // module's own overlay, so the program's frame stays as it was.
 import * as rules from './cell.js';
+import * as editor from './editor.js';
+import { onClaimedKey } from './keys.js';
+import { canvas, module, now as shownNow, read, theModel } from './program.js';
 
 // Keys that turn the selected joint, kept from the program: degrees a press.
 export const kTurnKeys = { '[': -1, ']': 1, '{': -10, '}': 10 };
@@ -13,13 +16,13 @@ export const kTurnKeys = { '[': -1, ']': 1, '{': -10, '}': 10 };
 const kHoverTint = 'rgba(255, 255, 255, 0.35)';
 const kSelectedTint = 'rgba(0, 170, 255, 0.45)';
 
-// module: the program; canvas: its canvas; editor: { setAngle(at, degrees),
-// angleOf(at), focusCell(at), beginChange?(words), endChange?() }; place: the element the
-// words, the chain and the thumb control go after.
-export function startPointing({ module, canvas, editor, place }) {
-  const read = (name, ...args) => JSON.parse(module.UTF8ToString(module[name](...args)));
-  const parts = read('_quadrupedParts');
+// Set up once the program runs; the words, the chain and the thumb control
+// go after the canvas's picture of the last frame.
+canvas.addEventListener('start', () => {
+  const model = theModel();
+  const { parts } = model;
   const byId = (id) => document.getElementById(id);
+  const place = byId('last-frame');
 
   // The overlay the mark is drawn on, the words, the chain and the thumb control.
   const overlay = Object.assign(document.createElement('canvas'), { id: 'marks', width: canvas.width, height: canvas.height });
@@ -27,6 +30,7 @@ export function startPointing({ module, canvas, editor, place }) {
   canvas.after(overlay);
   const panel = document.createElement('div');
   panel.id = 'pointing';
+  panel.dataset.program = ''; // the end turns its controls off
   panel.innerHTML = `<p id="pointed" aria-live="polite">Point at the figure to name a part; drag a leg to pose it.</p>
     <div id="thumb" role="group" aria-labelledby="thumb-label" hidden>
       <span id="thumb-label"></span>
@@ -42,21 +46,16 @@ export function startPointing({ module, canvas, editor, place }) {
   let selected = null; // { part, cell } of the last part pointed at with a press
   const drags = new Map(); // pointerId -> { at, weight, grabbed, stored, pivot, projection, viewport }
 
-  // Everything the rules need from the program now.
+  // Everything the rules need from the program now: its state, the pose and the gait (0 walk, 1 run).
   function now() {
-    const state = read('_quadrupedState'), pose = read('_quadrupedPose'), tables = read('_quadrupedTables');
-    const gait = state.gait === 'walk' ? 0 : 1;
-    return {
-      state, pose,
-      gait: { gait, cycleKeyframes: pose.cycle, storedKeyframes: tables[state.gait].length },
-      names: { gaits: ['walk', 'run'], legs: pose.legs, joints: pose.joints },
-    };
+    const { state, pose } = shownNow();
+    return { state, pose, gait: model.gaits.findIndex(({ name }) => name === state.gait) };
   }
   const isLegPart = (part) => part >= 0 && parts[part]?.leg !== undefined;
   // The stored cell a leg part's joint shows now.
   function cellOf(part, facts = now()) {
     const { leg, joint } = parts[part];
-    return rules.shownCell(facts.gait, { keyframe: facts.state.keyframe, substep: facts.state.substep }, leg, joint, facts.pose.partner);
+    return rules.shownCell(model, facts.gait, facts.state, leg, joint);
   }
   // "hind right shin, turned by the shin joint: 70.0°, ..." for a part.
   function describe(part) {
@@ -65,8 +64,8 @@ export function startPointing({ module, canvas, editor, place }) {
     if (!isLegPart(part)) return `The ${name}: no joint of the keyframe tables turns it; it goes where the figure's place, heading${part === 0 ? ' and the body bob (run gait)' : ''} take it.`;
     const facts = now(), cell = cellOf(part, facts);
     const joint = parts[part].joint;
-    return `${name}, turned by the ${facts.names.joints[joint]} joint: ${facts.pose.pose[parts[part].leg][joint].toFixed(1)}°; ` +
-      `a drag changes ${rules.cellWords(cell, facts.names)}: ${editor.angleOf(cell.at).toFixed(1)}°.`;
+    return `${name}, turned by the ${model.joints[joint]} joint: ${facts.pose.pose[parts[part].leg][joint].toFixed(1)}°; ` +
+      `a drag changes ${rules.cellWords(cell, model)}: ${editor.angleOf(cell.at).toFixed(1)}°.`;
   }
 
   // Canvas pixels (the drawing buffer's) of a pointer event.
@@ -75,6 +74,7 @@ export function startPointing({ module, canvas, editor, place }) {
     return [((event.clientX - box.left) * canvas.width) / box.width, ((event.clientY - box.top) * canvas.height) / box.height];
   }
   const pick = (event) => module._quadrupedPick(...pixel(event));
+  const record = (part) => read('quadrupedPart', part);
 
   function showWords() {
     const part = hovered >= 0 ? hovered : selected ? selected.part : -1;
@@ -90,7 +90,7 @@ export function startPointing({ module, canvas, editor, place }) {
     context.clearRect(0, 0, overlay.width, overlay.height);
     for (const [part, tint] of [[selected?.part ?? -1, kSelectedTint], [hovered, kHoverTint]]) {
       if (part < 0 || (tint === kHoverTint && part === selected?.part)) continue;
-      const points = read('_quadrupedOutline', part);
+      const points = read('quadrupedOutline', part);
       context.beginPath();
       for (let i = 0; i + 5 < points.length; i += 6) {
         context.moveTo(points[i], points[i + 1]);
@@ -106,14 +106,14 @@ export function startPointing({ module, canvas, editor, place }) {
   // The chain of the selected part, from the scene down, each row in words.
   function showChain() {
     const list = byId('chain');
-    const record = selected ? read('_quadrupedPart', selected.part) : null;
-    if (!record) return list.replaceChildren();
-    const rows = chainRows(selected.part, record, now());
+    const placed = selected ? record(selected.part) : null;
+    if (!placed) return list.replaceChildren();
+    const rows = chainRows(selected.part, placed, now());
     list.replaceChildren(...rows.map(({ text, at }) => {
       const item = document.createElement('li');
       item.textContent = text;
       if (at) {
-        const link = Object.assign(document.createElement('a'), { href: `#cell-${['walk', 'run'][at.gait]}-${at.keyframe}-${at.leg}-${at.joint}`, textContent: ' (its cell)' });
+        const link = Object.assign(document.createElement('a'), { href: '#keyframes', textContent: ' (its cell)' });
         link.addEventListener('click', (event) => {
           event.preventDefault();
           editor.focusCell(at);
@@ -136,17 +136,17 @@ export function startPointing({ module, canvas, editor, place }) {
       const is = (wanted, what) => step === wanted && kind === what;
       if (kind === 'view') return { text: "the camera's view (gluLookAt)" };
       if (is('place', 'translate')) return (step = 'heading'), { text: `the figure's place: translate ${numbers}` };
-      if (is('heading', 'rotate')) return (step = facts.gait.gait === 1 ? 'bob' : 'hang'), { text: `its heading: ${v[0].toFixed(1)}° about y` };
+      if (is('heading', 'rotate')) return (step = model.gaits[facts.gait].bodyBob ? 'bob' : 'hang'), { text: `its heading: ${v[0].toFixed(1)}° about y` };
       if (is('bob', 'translate')) return (step = 'hang'), { text: `the body bob (run gait): ${v[1].toFixed(3)} up` };
       if (is('hang', 'translate') && part !== 0) {
         step = 'joint';
         return { text: leg === undefined ? `where the ${parts[part].name} hangs on the body: translate ${numbers}`
-          : `the ${facts.names.legs[leg]} ${joint === 0 ? 'hip' : 'shoulder'} offset: translate ${numbers}` };
+          : `the ${model.legs[leg].name} ${joint === 0 ? 'hip' : 'shoulder'} offset: translate ${numbers}` };
       }
       if (is('joint', 'rotate') && leg !== undefined) {
         step = 'gap';
-        const cell = rules.shownCell(facts.gait, facts.state, leg, joint, facts.pose.partner);
-        return { text: `turned by the ${facts.names.joints[joint]} joint: ${v[0].toFixed(1)}° about z, from ${rules.cellWords(cell, facts.names)}`, at: cell.at };
+        const cell = rules.shownCell(model, facts.gait, facts.state, leg, joint);
+        return { text: `turned by the ${model.joints[joint]} joint: ${v[0].toFixed(1)}° about z, from ${rules.cellWords(cell, model)}`, at: cell.at };
       }
       if (is('gap', 'translate')) return (step = i < own ? 'drop' : 'shape'), { text: `down the joint's gap: translate ${numbers}` };
       if (is('drop', 'translate')) return (step = 'joint'), joint++, { text: `down the segment to the next joint: translate ${numbers}` };
@@ -166,8 +166,7 @@ export function startPointing({ module, canvas, editor, place }) {
     thumb.hidden = !selected?.cell;
     if (thumb.hidden) return;
     const { at } = selected.cell;
-    const facts = now();
-    byId('thumb-label').textContent = `${parts[selected.part].name}: ${rules.cellWords(selected.cell, facts.names)}`;
+    byId('thumb-label').textContent = `${parts[selected.part].name}: ${rules.cellWords(selected.cell, model)}`;
     byId('thumb-angle').value = editor.angleOf(at);
     byId('thumb-shown').textContent = `${editor.angleOf(at).toFixed(1)}°`;
   }
@@ -176,23 +175,22 @@ export function startPointing({ module, canvas, editor, place }) {
     if (!selected?.cell) return;
     const { at } = selected.cell;
     editor.beginChange?.(words);
-    editor.setAngle(at, Math.max(-180, Math.min(180, degrees)));
+    editor.setAngle(at, Math.max(-model.mostDegrees, Math.min(model.mostDegrees, degrees)));
     editor.endChange?.();
     showThumb();
   }
-  const stepWords = (what) => `${what} of ${rules.cellWords(selected.cell, now().names)}`;
+  const stepWords = (what) => `${what} of ${model.cellName(selected.cell.at)}`;
   byId('thumb-down').addEventListener('click', () => turnSelected(editor.angleOf(selected.cell.at) - 1, stepWords('a step')));
   byId('thumb-up').addEventListener('click', () => turnSelected(editor.angleOf(selected.cell.at) + 1, stepWords('a step')));
   byId('thumb-angle').addEventListener('input', (event) => turnSelected(event.target.valueAsNumber, stepWords('a slide')));
 
   // The keyboard: [ and ] turn the selected joint by a degree, { and } by ten;
   // these keys never reach the program.
-  addEventListener('keydown', (event) => {
-    if (!(event.key in kTurnKeys) || !selected?.cell || event.target instanceof HTMLInputElement || event.ctrlKey || event.metaKey || event.altKey) return;
-    event.preventDefault();
-    event.stopImmediatePropagation();
+  onClaimedKey((event) => {
+    if (!(event.key in kTurnKeys) || !selected?.cell || event.target instanceof HTMLInputElement || event.ctrlKey || event.metaKey || event.altKey) return false;
     turnSelected(editor.angleOf(selected.cell.at) + kTurnKeys[event.key], stepWords('a key step'));
-  }, true);
+    return true;
+  });
 
   // Pointers: a hover names, a press selects and, on a leg part, grabs it;
   // each pointer drags on its own (captured until it is lifted).
@@ -201,7 +199,7 @@ export function startPointing({ module, canvas, editor, place }) {
     const drag = drags.get(event.pointerId);
     if (drag) {
       const angle = rules.pointerAngle(drag.pivot, drag.projection, drag.viewport, ...pixel(event));
-      if (angle !== null) editor.setAngle(drag.at, Math.round(rules.draggedAngle(drag.stored, drag.grabbed, angle, drag.weight) * 10) / 10);
+      if (angle !== null) editor.setAngle(drag.at, rules.draggedAngle(drag.stored, drag.grabbed, angle, drag.weight, model.mostDegrees));
       showThumb();
       return;
     }
@@ -220,12 +218,12 @@ export function startPointing({ module, canvas, editor, place }) {
     const part = pick(event);
     select(part);
     if (isLegPart(part)) {
-      const record = read('_quadrupedPart', part);
-      const grabbed = rules.pointerAngle(record.pivot, record.projection, record.viewport, ...pixel(event));
+      const placed = record(part);
+      const grabbed = rules.pointerAngle(placed.pivot, placed.projection, placed.viewport, ...pixel(event));
       if (grabbed !== null) {
         const { at, weight } = selected.cell;
-        editor.beginChange?.(`drag of ${rules.cellWords(selected.cell, now().names)}`);
-        drags.set(event.pointerId, { at, weight, grabbed, stored: editor.angleOf(at), ...record });
+        editor.beginChange?.(`drag of ${model.cellName(at)}`);
+        drags.set(event.pointerId, { at, weight, grabbed, stored: editor.angleOf(at), ...placed });
         canvas.setPointerCapture(event.pointerId);
       }
     }
@@ -246,4 +244,4 @@ export function startPointing({ module, canvas, editor, place }) {
     if (hovered >= 0 || selected) showWords();
     if (selected && drags.size === 0) showChain();
   });
-}
+});
