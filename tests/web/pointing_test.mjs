@@ -77,6 +77,12 @@ async function drive(name) {
   await page.pointer([aim[0]]);
   const named = await words(page);
   check('a click at the projected middle of the hind right shin names it', named.startsWith('hind right shin, turned by the shin joint: 70.0°'), named);
+  // The mark: tinted over the shin, clear elsewhere, so that the program's picture shows through.
+  const marks = await page.evaluate(([[x, y]]) => {
+    const overlay = document.getElementById('marks'), context = overlay.getContext('2d');
+    return [context.getImageData(Math.round(x), Math.round(y), 1, 1).data[3], context.getImageData(5, 5, 1, 1).data[3], getComputedStyle(overlay).backgroundColor];
+  }, aim);
+  check('the shin is marked over the picture, which shows through elsewhere', marks[0] > 0 && marks[1] === 0 && marks[2] === 'rgba(0, 0, 0, 0)', marks.join(', '));
 
   const before = await tables(page);
   await page.pointer(path(aim));
@@ -106,7 +112,6 @@ async function drive(name) {
   check('in the second half-cycle the same drag changes the partner\'s cell, walk keyframe 0, hind left, shin',
     changed(second, third).join() === 'walk 0 1 2' && third.walk[0][1][2] > second.walk[0][1][2] && /hind left, shin \(keyframe 3 mirrors it\)/.test(said),
     `at ${reached?.keyframe}.${reached?.substep}, changed ${changed(second, third)}; ${said}`);
-  if (shotDir && name === 'chromium') await page.evaluate(() => document.getElementById('chain-box').setAttribute('open', ''));
   const problems = await page.problems();
   check('no page error or console error', problems.length === 0, problems.join('; '));
   await page.close();
@@ -148,10 +153,35 @@ async function phone() {
   await browser.close();
 }
 
+// The picture for the docs: the shin dragged, the program's section with its chain open.
+async function picture() {
+  const browser = await puppeteer.launch(chromiumOptions([]));
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1200, height: 1000 });
+  await page.goto(site.url);
+  await page.waitForFunction(() => window.Module?.calledRun && document.getElementById('pointed'), { timeout: 30000 });
+  await sleep(300);
+  const aim = await page.evaluate(aimAt, 'hind right shin', 'hind right paw', 0.12);
+  const points = await page.evaluate((points) => {
+    const canvas = document.getElementById('canvas'), box = canvas.getBoundingClientRect();
+    return points.map(([x, y]) => [box.left + ((x + 0.5) * box.width) / canvas.width, box.top + ((y + 0.5) * box.height) / canvas.height]);
+  }, path(aim));
+  await page.mouse.move(...points[0]);
+  await page.mouse.down();
+  for (const point of points.slice(1)) await page.mouse.move(...point);
+  await page.mouse.up();
+  await page.evaluate(() => document.getElementById('chain-box').setAttribute('open', ''));
+  await sleep(300);
+  const clip = await page.evaluate(() => { const b = document.querySelector('.program').getBoundingClientRect(); return { x: b.x, y: b.y, width: b.width, height: b.height }; });
+  await page.screenshot({ path: `${shotDir}/web-pick.png`, clip });
+  await browser.close();
+}
+
 const unknown = engineNames.filter((name) => !wanted.includes(name));
 checker('all')('the run covers every engine the driver drives', unknown.length === 0, unknown.length ? `left out: ${unknown}` : wanted.join(', '));
 await Promise.all([...wanted.map((name) => drive(name).catch((error) => checker(name)('driven to the end', false, error.stack))),
   ...(wanted.includes('chromium') ? [phone().catch((error) => checker('chromium-phone')('driven to the end', false, error.stack))] : [])]);
+if (shotDir) await picture();
 site.close();
 console.log(['all', ...wanted, 'chromium-phone'].flatMap((name) => lines[name] ?? []).join('\n'));
 console.log(failed ? `${failed} failed` : 'all passed');

@@ -14,7 +14,7 @@ import { canvas, module, now as shownNow, read, theModel } from './program.js';
 export const kTurnKeys = { '[': -1, ']': 1, '{': -10, '}': 10 };
 
 const kHoverTint = 'rgba(255, 255, 255, 0.35)';
-const kSelectedTint = 'rgba(0, 170, 255, 0.45)';
+const kSelectedTint = 'rgba(0, 170, 255, 0.6)';
 
 // Set up once the program runs; the words, the chain and the thumb control
 // go after the canvas's picture of the last frame.
