@@ -47,3 +47,20 @@ constexpr int partnerLeg(int leg)
     default: return -1;
     }
 }
+
+// The figure's parts, as the page names and picks them: the body (with the
+// hip and shoulder spheres), the head (neck and head), the tail, and each
+// leg's segments and paw, a part for each of the leg's joints, since each
+// joint turns the piece below it (with the knee sphere at its lower end).
+constexpr int kNoPart = -1; // the ground, the trees, anything but the figure
+constexpr int kBodyPart = 0;
+constexpr int kHeadPart = 1;
+constexpr int kTailPart = 2;
+constexpr int kFirstLegPart = 3;
+constexpr int kPartCount = kFirstLegPart + kLegCount * kJointCount; // a front leg's upper unused
+
+// The part that a leg's joint turns.
+constexpr int legPart(int leg, int joint)
+{
+    return kFirstLegPart + leg * kJointCount + joint;
+}

@@ -16,6 +16,11 @@
 //     frames of a long replay: the state work alone, nothing shaded or sent;
 //   - a link's replay, from the first frame to the replay's end, for 10,000 b
 //     and for 5,000 turns, "," and "." in turn, median of 3 loads;
+//   - pointing at the figure: one pick's time (quadrupedPick at 1000 random
+//     canvas pixels, in batches of 100), then the frames drawn while a pointer
+//     drags the hind right shin back and forth for 3 s, against the display's
+//     frames (requestAnimationFrame) in the same time; both plain and under
+//     Chromium's 4x CPU throttling (a phone-class CPU);
 //   - with --profile, where the frame loop's time and the 10,000 b replay's
 //     time go: Chromium's sampling profiler, functions by their own time
 //     (build the page with -DCMAKE_EXE_LINKER_FLAGS=--profiling-funcs to see
@@ -171,6 +176,69 @@ try {
   await browserFrame('trees off');
   desktopFrame('trees off', ['trees=0']);
   await page.close();
+
+  console.log('\n== pointing at the figure: a pick, and the frame rate while dragging');
+  for (const rate of [1, 4]) {
+    const pointing = await browser.newPage();
+    await pointing.setViewport({ width: 1200, height: 900 });
+    await pointing.goto(site.url);
+    await pointing.waitForFunction(() => document.getElementById('status').hidden && document.getElementById('pointed'));
+    const cdp = await pointing.target().createCDPSession();
+    await cdp.send('Emulation.setCPUThrottlingRate', { rate });
+    const picks = await pointing.evaluate(() => {
+      let seed = 7;
+      const random = (n) => ((seed = (seed * 1103515245 + 12345) % 2147483648) / 2147483648) * n;
+      const batches = [];
+      for (let b = 0; b < 10; b++) {
+        const start = performance.now();
+        for (let i = 0; i < 100; i++) Module._quadrupedPick(random(640), random(360));
+        batches.push((performance.now() - start) / 100);
+      }
+      return batches;
+    });
+    const label = rate === 1 ? 'plain' : `CPU throttled ${rate}x`;
+    console.log(`${label}: a pick takes ${median(picks).toFixed(3)} ms (batches of 100: ${Math.min(...picks).toFixed(3)} to ${Math.max(...picks).toFixed(3)} ms a pick)`);
+    // The shin's middle in page pixels, from its part's chain as the page reads it.
+    const [x, y] = await pointing.evaluate(() => {
+      const { parts } = JSON.parse(Module.UTF8ToString(Module._quadrupedModel()));
+      const points = JSON.parse(Module.UTF8ToString(Module._quadrupedOutline(parts.findIndex((part) => part?.name === 'hind right shin'))));
+      const canvas = Module.canvas, box = canvas.getBoundingClientRect();
+      const mean = (k) => points.filter((_, i) => i % 2 === k).reduce((a, b) => a + b, 0) / (points.length / 2);
+      return [box.left + (mean(0) * box.width) / canvas.width, box.top + (mean(1) * box.height) / canvas.height];
+    });
+    // Frames drawn, display frames, and the page's time on each pointer move
+    // (from the window's capture of the event to its bubbling back).
+    await pointing.evaluate(() => {
+      window.counts = { frames: 0, display: 0, moves: [] };
+      addEventListener('frame', () => counts.frames++, true);
+      const tick = () => (counts.display++, requestAnimationFrame(tick));
+      requestAnimationFrame(tick);
+      let start = 0;
+      addEventListener('pointermove', () => (start = performance.now()), true);
+      addEventListener('pointermove', () => counts.moves.push(performance.now() - start));
+    });
+    const rates = (a, b) => {
+      const seconds = (b.at - a.at) / 1000;
+      return `${((b.frames - a.frames) / seconds).toFixed(1)} frames a second drawn, the display ${((b.display - a.display) / seconds).toFixed(1)} (${seconds.toFixed(1)} s)`;
+    };
+    const idle = await pointing.evaluate(() => ({ ...counts, at: performance.now() }));
+    await new Promise((resolve) => setTimeout(resolve, 3000));
+    const rested = await pointing.evaluate(() => ({ ...counts, at: performance.now() }));
+    console.log(`${label}: at rest, ${rates(idle, rested)}`);
+    await pointing.mouse.move(x, y);
+    await pointing.mouse.down();
+    const before = await pointing.evaluate(() => ({ ...counts, moves: [], at: performance.now() }));
+    await pointing.evaluate(() => (counts.moves = []));
+    const end = Date.now() + 3000;
+    for (let i = 0; Date.now() < end; i++) await pointing.mouse.move(x + 20 * Math.sin(i / 10), y - 10 * Math.cos(i / 10));
+    const after = await pointing.evaluate(() => ({ ...counts, at: performance.now() }));
+    await pointing.mouse.up();
+    const moved = await pointing.evaluate(() => location.hash);
+    console.log(`${label}: while dragging, ${rates(before, after)}; ${after.moves.length} pointer moves, ` +
+      `the page's work on one ${median(after.moves).toFixed(2)} ms (the slowest ${Math.max(...after.moves).toFixed(2)} ms); the drag left ${moved}`);
+    await cdp.detach();
+    await pointing.close();
+  }
 
   console.log(`\n== a link's replay, from the first frame to its end (${kReplays} loads each)`);
   for (const [label, keys] of [['10,000 b', '10000b'], ['5,000 turns, "," and "." in turn', Array(2500).fill(',_.').join('_')]]) {

@@ -3,6 +3,7 @@
 #include "app/legs.h"
 #include "app/scene_state.h"
 #include "figure/figure.h"
+#include "figure/marks.h"
 #include "figure/parts.h"
 #include "gait/gait.h"
 
@@ -65,23 +66,28 @@ void drawBody()
 
 void drawFigure()
 {
+    markPart(kBodyPart);
     drawBody();
 
     for (const Attachment& a : kLegAttachments) {
         glPushMatrix();
         glTranslatef(a.x, a.y, a.z);
-        drawJoint(); // the hip
+        markPart(kBodyPart);
+        drawJoint(); // the hip or shoulder, part of the body
         drawLeg(a.leg);
         glPopMatrix();
     }
 
     glPushMatrix();
     glTranslatef(kHeadAttachment[0], kHeadAttachment[1], kHeadAttachment[2]);
+    markPart(kHeadPart);
     drawHead();
     glPopMatrix();
 
     glPushMatrix();
     glTranslatef(kTailAttachment[0], kTailAttachment[1], kTailAttachment[2]);
+    markPart(kTailPart);
     drawTail();
     glPopMatrix();
+    markPart(kNoPart);
 }

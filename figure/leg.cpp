@@ -2,6 +2,7 @@
 
 #include "app/legs.h"
 #include "app/scene_state.h"
+#include "figure/marks.h"
 #include "figure/parts.h"
 #include "gait/gait.h"
 
@@ -42,6 +43,7 @@ void turnAtJoint(int leg, int joint)
 // The paw cone below the last joint, turned by joint 3.
 void drawPaw(int leg)
 {
+    markPart(legPart(leg, kPawJoint));
     glPushMatrix();
     turnAtJoint(leg, kPawJoint);
     glTranslatef(0.0f, -kPawDrop, 0.0f);
@@ -51,10 +53,12 @@ void drawPaw(int leg)
     glPopMatrix();
 }
 
-// One segment turned by its joint, its lower joint sphere, then the rest of
+// One segment (a part of its own, marked where its joint sits) turned by its
+// joint, its lower joint sphere, then the rest of
 // the chain below it inside the same push and pop.
 void drawSegment(int leg, const Segment& segment, void (*below)(int))
 {
+    markPart(legPart(leg, segment.joint)); // at its joint, before the joint turns it
     glPushMatrix();
     turnAtJoint(leg, segment.joint);
     glPushMatrix();

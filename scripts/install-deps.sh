@@ -28,10 +28,11 @@ test_pkgs=(googletest libgtest-dev libbenchmark-dev openbox wmctrl gnuplot-nox d
 package_pkgs=(dpkg-dev file)
 fresh_pkgs=(debootstrap)
 lint_pkgs=(clang-format-19 shellcheck git)
-# The browser build (scripts/web.sh); and, for its test in headless Chromium
-# (tests/web), the browser and Node.js, whose npm is a package of its own in Debian.
+# The browser build (scripts/web.sh); and, for its test (tests/web), the browsers
+# (Chromium, Firefox, WebKitGTK's MiniBrowser with its WebDriver) and Node.js,
+# whose npm is a package of its own in Debian.
 web_pkgs=(cmake make emscripten python3)
-web_test_pkgs=(chromium-headless-shell nodejs)
+web_test_pkgs=(chromium-headless-shell firefox-esr webkit2gtk-driver nodejs)
 # The Windows build: the mingw-w64 cross compiler, dpkg-source for freeglut's
 # source package; and Wine with the libraries through which it draws with
 # Mesa, reads the screen's modes (F5) and takes keys.

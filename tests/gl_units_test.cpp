@@ -272,3 +272,57 @@ TEST(EntryPoints, UnsupportedCallsStop)
     for (const auto& c : cases)
         EXPECT_DEATH(c.call(), c.message);
 }
+
+// The frame record picks the part of the nearest triangle at a pixel, as the
+// depth test would: a nearer triangle drawn first wins over a farther one, an
+// equally near one drawn later does not, an unmarked one in front hides all,
+// and one reaching behind the eye is cut at the near plane, not mirrored.
+// A part's mark keeps the operations on the stack's path and the matrix then.
+TEST(Picking, FrontMostPartAndItsChain)
+{
+    ffp::FrameRecord record;
+    ffp::Pipeline pipeline([](const auto&, const auto&) {}, &record);
+    ffp::MatrixStacks& m = pipeline.matrices();
+    m.select(ffp::Stack::Projection);
+    m.perspective(90, 1, 1, 100);
+    m.select(ffp::Stack::Modelview);
+    record.viewport(0, 0, 100, 100);
+    record.start();
+    const auto triangle = [&](int part, float z, std::array<float, 3> far = {0, 0, 0}) {
+        record.mark(part, m.top(ffp::Stack::Modelview), m.top(ffp::Stack::Projection));
+        pipeline.begin(Primitive::Triangles);
+        pipeline.vertex({-1 + far[0], -1, z + far[2]});
+        pipeline.vertex({1, -1, z});
+        pipeline.vertex({0, 1, z});
+        pipeline.end();
+    };
+    m.push();
+    record.push();
+    m.translate(0, 0, -1);
+    record.operation({ffp::Operation::Translate, {0, 0, -1, 0}});
+    triangle(2, -2); // nearer, drawn first
+    triangle(1, -4); // farther
+    triangle(3, -2); // as near as part 2, later
+    m.pop();
+    record.pop();
+    triangle(4, -30, {-40, 0, 35}); // a corner behind the eye, left of the view
+    pipeline.flush();
+    EXPECT_EQ(record.pick(50.5f, 50.5f), 2);
+    EXPECT_EQ(record.pick(95.5f, 50.5f), ffp::kUnmarked); // nothing there
+    EXPECT_EQ(record.pick(49.5f, 52.5f), 2);
+    EXPECT_EQ(record.pick(50.5f, 98.5f), ffp::kUnmarked);
+    EXPECT_EQ(record.pick(2.5f, 48.5f), 4); // only the cut triangle reaches this far left
+    ASSERT_NE(record.record(2), nullptr);
+    EXPECT_EQ(record.record(2)->chain.size(), 1u);
+    EXPECT_EQ(record.record(2)->pivot(2, 3), -1.0f);
+    EXPECT_TRUE(record.record(4)->chain.empty());
+    EXPECT_EQ(record.record(5), nullptr);
+    record.mark(ffp::kUnmarked, m.top(ffp::Stack::Modelview), m.top(ffp::Stack::Projection));
+    pipeline.begin(Primitive::Triangles);
+    for (const ffp::Vec3& v :
+         {ffp::Vec3{-9, -9, -1.5f}, ffp::Vec3{9, -9, -1.5f}, ffp::Vec3{0, 9, -1.5f}})
+        pipeline.vertex(v);
+    pipeline.end();
+    pipeline.flush();
+    EXPECT_EQ(record.pick(50.5f, 50.5f), ffp::kUnmarked);
+}

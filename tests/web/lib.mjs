@@ -1,6 +1,8 @@
 // What the web tests and bench/web_measure.mjs share: the page folder served
-// on 127.0.0.1, Debian's headless Chromium driven through puppeteer-core, and
-// random links.
+// on 127.0.0.1, Debian's headless Chromium driven through puppeteer-core, the
+// frame hook and the desktop frames the page's are held against, and random links.
+import { execFileSync } from 'node:child_process';
+import { readFileSync, writeFileSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { readFile } from 'node:fs/promises';
 import { extname, join } from 'node:path';
@@ -10,12 +12,13 @@ import puppeteer from 'puppeteer-core';
 const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8',
   '.css': 'text/css; charset=utf-8', '.json': 'application/json', '.wasm': 'application/wasm' };
 
-// Serves dir at a free port; resolves to { url, close }.
-export async function serve(dir) {
+// Serves dir at a free port, but for the files named in missing (404);
+// resolves to { url, close }.
+export async function serve(dir, missing = []) {
   const server = createServer((request, response) => {
     // The URL parser has already taken out any "..".
     const path = new URL(request.url, 'http://x').pathname.replace(/\/$/, '/index.html');
-    readFile(join(dir, path)).then(
+    (missing.includes(path.slice(1)) ? Promise.reject() : readFile(join(dir, path))).then(
       (body) => response.writeHead(200, { 'Content-Type': types[extname(path)] }).end(body),
       () => response.writeHead(404).end(),
     );
@@ -26,13 +29,83 @@ export async function serve(dir) {
 
 // WebGL drawn by SwiftShader, the CPU renderer, so that the pictures do not
 // depend on a GPU; nothing reaches out to the network.
-export const launch = () =>
-  puppeteer.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium-headless-shell',
-    headless: 'shell',
-    args: ['--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox',
-           '--disable-background-networking', '--disable-component-update', '--no-first-run'],
+// extra: more switches (such as --disable-webgl).
+export const chromiumOptions = (extra = []) => ({
+  executablePath: process.env.CHROMIUM || '/usr/bin/chromium-headless-shell',
+  headless: 'shell',
+  args: ['--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox',
+         '--disable-background-networking', '--disable-component-update', '--no-first-run', ...extra],
+});
+export const launch = () => puppeteer.launch(chromiumOptions());
+
+// Runs in the page before its scripts (where a driver has no such hook, just
+// after its load). waitFrame(condition) resolves with the
+// next frame whose state meets condition (an expression of `state`): that state
+// and the pixels read in the frame hook (RGBA, rows bottom-up, base64); or after
+// 10 s with the state then alone. `drawn` counts the frames.
+export function hookFrames() {
+  const waiting = new Set();
+  const stateNow = () => JSON.parse(Module.UTF8ToString(Module._quadrupedState()));
+  window.drawn = 0;
+  window.waitFrame = (condition) => new Promise((resolve) => {
+    const waiter = { wanted: new Function('state', `return ${condition};`), resolve };
+    waiting.add(waiter);
+    setTimeout(() => waiting.delete(waiter) && resolve({ state: window.Module?.calledRun && stateNow() }), 10000);
   });
+  window.firstFrame = waitFrame('true');
+  addEventListener('frame', () => {
+    drawn++;
+    const state = stateNow();
+    for (const waiter of [...waiting].filter((waiter) => waiter.wanted(state))) {
+      waiting.delete(waiter);
+      const { width, height } = Module.canvas;
+      const pixels = new Uint8Array(width * height * 4);
+      Module.ctx.readPixels(0, 0, width, height, Module.ctx.RGBA, Module.ctx.UNSIGNED_BYTE, pixels);
+      waiter.resolve({ state, width, height, pixels: btoa(Array.from(pixels, (b) => String.fromCharCode(b)).join('')) });
+    }
+  }, true);
+}
+
+// Pass when 99 % of the canvas's pixels are within 8/255 in every channel of
+// the desktop frame of its state and the tables' edits, both 640 x 360
+// (render_frames' size: no aspect). Where an edit moves fewer pixels than that,
+// so do 90 % of the pixels in which the desktop's frames with edit and with
+// unlike (no edit, by default) differ. check(name, ok, detail) reports;
+// render_frames is in toolsDir, the frames go to workDir (the page's, when off).
+// With keys (named as the README's keys table names them), the desktop frame is
+// not of the state but of those keys pressed in the program from its start
+// (the tail, which its timer moves, set as the state has it).
+export const desktopHolder = (check, toolsDir, workDir) => (name, frame, edit = '', unlike = edit ? '' : null, keys = []) => {
+  if (!frame) return;
+  const { state, width, height, pixels } = frame;
+  const fields = Object.entries(state).filter(([field]) => field !== 'aspect' && (!keys.length || field.startsWith('tail')))
+    .map((entry) => entry.join('=')).concat(keys.map((key) => `key=${key}`));
+  const header = `P6\n${width} ${height}\n255\n`;
+  const desktop = (withEdit, path = join(workDir, `${name}-desktop${withEdit === edit ? '' : '-unlike'}.ppm`)) => {
+    execFileSync(join(toolsDir, 'render_frames'), ['state', path, `edit=${withEdit}`, ...fields], { stdio: ['ignore', 'ignore', 'inherit'] });
+    return readFileSync(path);
+  };
+  const [wanted, other] = [desktop(edit), unlike === null ? null : desktop(unlike)];
+  // The largest channel difference between the pixels at a[i] and b[j].
+  const apart = (a, i, b, j) => Math.max(...[0, 1, 2].map((c) => Math.abs(a[i + c] - b[j + c])));
+  const rgb = Buffer.alloc(width * height * 3); // the canvas's, rows top-down
+  let [within, worst, moved, kept] = [0, 0, 0, 0];
+  for (let p = 0; p < width * height; p++) {
+    const [from, at] = [((height - 1 - Math.floor(p / width)) * width + (p % width)) * 4, header.length + p * 3];
+    rgb.set(pixels.subarray(from, from + 3), p * 3);
+    const off = apart(pixels, from, wanted, at);
+    within += off <= 8;
+    worst = Math.max(worst, off);
+    const edited = other !== null && apart(wanted, at, other, at) > 8;
+    [moved, kept] = [moved + edited, kept + (edited && off <= 8)];
+  }
+  const share = within / (width * height);
+  const ok = width === 640 && height === 360 && wanted.toString('latin1', 0, header.length) === header && share >= 0.99 &&
+    (!other || (moved > 0 && kept >= 0.9 * moved));
+  check(`${name}: pixels within 8/255 of the desktop frame${other ? ', also where the edits move it' : ''}`, ok,
+        `${(100 * share).toFixed(2)} % of ${width} x ${height}, worst channel difference ${worst}${other ? `; ${kept} of ${moved} the edits move` : ''}`);
+  if (!ok) writeFileSync(join(workDir, `${name}-browser.ppm`), Buffer.concat([Buffer.from(header), rgb]));
+};
 
 // A seeded random source (QUADRUPED_SEED, or the time): random(n) is a whole
 // number from 0 to n - 1, the same run for the same seed (mulberry32).

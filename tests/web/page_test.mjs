@@ -12,7 +12,7 @@ import { createRequire } from 'node:module';
 import { join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { promisify } from 'node:util';
-import { launch, linkText, randomKeys, seeded, serve } from './lib.mjs';
+import { desktopHolder, hookFrames, launch, linkText, randomKeys, seeded, serve } from './lib.mjs';
 
 const [siteDir, toolsDir, workDir, flag, shotDir] = process.argv.slice(2);
 if (!workDir || (flag && (flag !== '--screenshot' || !shotDir)))
@@ -20,68 +20,7 @@ if (!workDir || (flag && (flag !== '--screenshot' || !shotDir)))
 let failed = 0;
 function check(name, ok, detail = '') { failed += !ok; console.log(`${ok ? 'ok  ' : 'FAIL'} ${name}${detail ? `: ${detail}` : ''}`); }
 
-// Runs in the page before its scripts. waitFrame(condition) resolves with the
-// next frame whose state meets condition (an expression of `state`): that state
-// and the pixels read in the frame hook (RGBA, rows bottom-up, base64); or after
-// 10 s with the state then alone. `drawn` counts the frames.
-function hookFrames() {
-  const waiting = new Set();
-  const stateNow = () => JSON.parse(Module.UTF8ToString(Module._quadrupedState()));
-  window.drawn = 0;
-  window.waitFrame = (condition) => new Promise((resolve) => {
-    const waiter = { wanted: new Function('state', `return ${condition};`), resolve };
-    waiting.add(waiter);
-    setTimeout(() => waiting.delete(waiter) && resolve({ state: window.Module?.calledRun && stateNow() }), 10000);
-  });
-  window.firstFrame = waitFrame('true');
-  addEventListener('frame', () => {
-    drawn++;
-    const state = stateNow();
-    for (const waiter of [...waiting].filter((waiter) => waiter.wanted(state))) {
-      waiting.delete(waiter);
-      const { width, height } = Module.canvas;
-      const pixels = new Uint8Array(width * height * 4);
-      Module.ctx.readPixels(0, 0, width, height, Module.ctx.RGBA, Module.ctx.UNSIGNED_BYTE, pixels);
-      waiter.resolve({ state, width, height, pixels: btoa(Array.from(pixels, (b) => String.fromCharCode(b)).join('')) });
-    }
-  }, true);
-}
-
-// Pass when 99 % of the canvas's pixels are within 8/255 in every channel of
-// the desktop frame of its state and the tables' edits, both 640 x 360
-// (render_frames' size: no aspect). Where an edit moves fewer pixels than that,
-// so do 90 % of the pixels in which the desktop's frames with edit and with
-// unlike (no edit, by default) differ.
-function holdAgainstDesktop(name, frame, edit = '', unlike = edit ? '' : null) {
-  if (!frame) return;
-  const { state, width, height, pixels } = frame;
-  const fields = Object.entries(state).filter(([field]) => field !== 'aspect').map((entry) => entry.join('='));
-  const header = `P6\n${width} ${height}\n255\n`;
-  const desktop = (withEdit, path = join(workDir, `${name}-desktop${withEdit === edit ? '' : '-unlike'}.ppm`)) => {
-    execFileSync(join(toolsDir, 'render_frames'), ['state', path, `edit=${withEdit}`, ...fields], { stdio: ['ignore', 'ignore', 'inherit'] });
-    return readFileSync(path);
-  };
-  const [wanted, other] = [desktop(edit), unlike === null ? null : desktop(unlike)];
-  // The largest channel difference between the pixels at a[i] and b[j].
-  const apart = (a, i, b, j) => Math.max(...[0, 1, 2].map((c) => Math.abs(a[i + c] - b[j + c])));
-  const rgb = Buffer.alloc(width * height * 3); // the canvas's, rows top-down
-  let [within, worst, moved, kept] = [0, 0, 0, 0];
-  for (let p = 0; p < width * height; p++) {
-    const [from, at] = [((height - 1 - Math.floor(p / width)) * width + (p % width)) * 4, header.length + p * 3];
-    rgb.set(pixels.subarray(from, from + 3), p * 3);
-    const off = apart(pixels, from, wanted, at);
-    within += off <= 8;
-    worst = Math.max(worst, off);
-    const edited = other !== null && apart(wanted, at, other, at) > 8;
-    [moved, kept] = [moved + edited, kept + (edited && off <= 8)];
-  }
-  const share = within / (width * height);
-  const ok = width === 640 && height === 360 && wanted.toString('latin1', 0, header.length) === header && share >= 0.99 &&
-    (!other || (moved > 0 && kept >= 0.9 * moved));
-  check(`${name}: pixels within 8/255 of the desktop frame${other ? ', also where the edits move it' : ''}`, ok,
-        `${(100 * share).toFixed(2)} % of ${width} x ${height}, worst channel difference ${worst}${other ? `; ${kept} of ${moved} the edits move` : ''}`);
-  if (!ok) writeFileSync(join(workDir, `${name}-browser.ppm`), Buffer.concat([Buffer.from(header), rgb]));
-}
+const holdAgainstDesktop = desktopHolder(check, toolsDir, workDir);
 
 // pose_csv's rows of a gait with edits: { 'step': …, 'keyframe': …, 'hind right upper': …, … }.
 const poseCsv = (gait, edit = '', tool = join(toolsDir, 'pose_csv')) => execFileSync(tool, [gait, edit], { encoding: 'utf8' })
@@ -249,7 +188,7 @@ try {
   check('the keypad\'s "." is recorded as "."', dot === `${link}_2F7_2F8_3Right_2Up_2,_.`, dot);
   // The page's reading of a key event is the toolkit's own, for every keyCode with any modifiers.
   const misread = await page.evaluate(async () => {
-    const { toolkitKey } = await import('./logic.js');
+    const { toolkitKey } = await import('./keyrules.js');
     const found = [];
     for (let keyCode = 0; keyCode < 256; keyCode++) {
       for (let m = 0; m < 16; m++) {

@@ -21,7 +21,8 @@ namespace {
 constexpr GLbitfield kClearable = GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT;
 constexpr GLint kMostShininess = 128;
 
-ffp::Pipeline pipeline{renderer::draw};
+ffp::FrameRecord record; // the last frame drawn, for picking
+ffp::Pipeline pipeline{renderer::draw, &record};
 
 // Stops the program with a message made as printf makes it.
 [[noreturn]] __attribute__((format(printf, 1, 2))) void stop(const char* format, ...)
@@ -104,17 +105,43 @@ ffp::MatrixStacks& matrices(const char* call)
     return pipeline.matrices();
 }
 
+// Whether the matrix calls act on the modelview, whose operations the record keeps.
+bool onModelview()
+{
+    return pipeline.matrices().selectedStack() == ffp::Stack::Modelview;
+}
+
+// An operation on the modelview, kept in the record.
+void keepOperation(ffp::Operation::Kind kind, float a, float b, float c, float d = 0)
+{
+    if (onModelview())
+        record.operation({kind, {a, b, c, d}});
+}
+
 } // namespace
 
 void drawShape(const char* call, const ffp::Mesh& mesh)
 {
     outsidePrimitive(call);
+    record.shape();
     pipeline.draw(mesh);
 }
 
 const ffp::MatrixStacks& layerMatrices()
 {
     return pipeline.matrices();
+}
+
+const ffp::FrameRecord& frameRecord()
+{
+    return record;
+}
+
+void markDrawnPart(int part)
+{
+    outsidePrimitive(__func__);
+    record.mark(part, pipeline.matrices().top(ffp::Stack::Modelview),
+                pipeline.matrices().top(ffp::Stack::Projection));
 }
 
 extern "C" {
@@ -133,6 +160,8 @@ void glMatrixMode(GLenum mode)
 void glLoadIdentity()
 {
     matrices(__func__).loadIdentity();
+    if (onModelview())
+        record.loadIdentity();
 }
 
 // Pushes a copy of the selected top.
@@ -140,6 +169,8 @@ void glPushMatrix()
 {
     if (!matrices(__func__).push())
         stop("%s: the matrix stack is full", __func__);
+    if (onModelview())
+        record.push();
 }
 
 // Pops the selected top.
@@ -147,24 +178,29 @@ void glPopMatrix()
 {
     if (!matrices(__func__).pop())
         stop("%s: the matrix stack holds one matrix only", __func__);
+    if (onModelview())
+        record.pop();
 }
 
 // The selected top times a translation.
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z)
 {
     matrices(__func__).translate(x, y, z);
+    keepOperation(ffp::Operation::Translate, x, y, z);
 }
 
 // The selected top times a rotation of angle degrees about (x, y, z).
 void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
 {
     matrices(__func__).rotate(angle, x, y, z);
+    keepOperation(ffp::Operation::Rotate, angle, x, y, z);
 }
 
 // The selected top times a scale along each axis.
 void glScalef(GLfloat x, GLfloat y, GLfloat z)
 {
     matrices(__func__).scale(x, y, z);
+    keepOperation(ffp::Operation::Scale, x, y, z);
 }
 
 // The selected top times a perspective projection.
@@ -178,6 +214,9 @@ void gluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centreX, GL
                GLdouble centreZ, GLdouble upX, GLdouble upY, GLdouble upZ)
 {
     matrices(__func__).lookAt(eyeX, eyeY, eyeZ, centreX, centreY, centreZ, upX, upY, upZ);
+    keepOperation(ffp::Operation::View, 0, 0, 0);
+    if (onModelview())
+        record.view(pipeline.matrices().top(ffp::Stack::Modelview));
 }
 
 // Where in the window clip space lands.
@@ -186,6 +225,7 @@ void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
     outsidePrimitive(__func__);
     pipeline.flush();
     renderer::viewport(x, y, width, height);
+    record.viewport(x, y, width, height);
 }
 
 // A frame starts at its clear: whether it is skipped holds until the swap.
@@ -195,7 +235,10 @@ void glClear(GLbitfield mask)
     if ((mask & ~kClearable) != 0)
         unsupported(__func__, "mask", mask);
     pipeline.flush();
-    pipeline.skip(renderer::startFrame());
+    const bool skipped = renderer::startFrame();
+    pipeline.skip(skipped);
+    if (!skipped)
+        record.start(); // a skipped frame keeps the last one drawn for picking
     renderer::clear(mask);
 }
 
@@ -236,6 +279,7 @@ void glBegin(GLenum mode)
     ffp::Primitive primitive;
     if (!primitiveOf(mode, primitive))
         unsupported(__func__, "mode", mode);
+    record.shape();
     pipeline.begin(primitive);
 }
 

@@ -7,6 +7,7 @@
 
 #include "web/gl/mesh.h"
 #include "web/gl/stacks.h"
+#include "web/gl/picking.h"
 
 // The pipeline's primitive for a glBegin mode; false for one it cannot draw
 // (points, lines, polygons).
@@ -27,3 +28,8 @@ void drawShape(const char* call, const ffp::Mesh& mesh);
 
 // The matrix stacks that the gl* calls act on (the tests read their tops).
 const ffp::MatrixStacks& layerMatrices();
+// The last frame as drawn, for picking (web/picking.cpp reads it).
+const ffp::FrameRecord& frameRecord();
+// What the program draws from now on belongs to part (ffp::kUnmarked: none);
+// the record keeps the matrices and operations in force at the part's first mark.
+void markDrawnPart(int part);

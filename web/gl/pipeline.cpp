@@ -2,7 +2,7 @@
 
 namespace ffp {
 
-Pipeline::Pipeline(Draw draw) : draw_(draw) {}
+Pipeline::Pipeline(Draw draw, FrameRecord* record) : draw_(draw), record_(record) {}
 
 void Pipeline::normal(const Vec3& normal)
 {
@@ -72,8 +72,11 @@ void Pipeline::flush()
 {
     if (!indices_.empty())
         draw_(vertices_, indices_);
+    if (record_ != nullptr && !indices_.empty())
+        record_->batch(vertices_, indices_, parts_);
     vertices_.clear();
     indices_.clear();
+    parts_.clear();
 }
 
 void Pipeline::clearPending()
@@ -114,9 +117,12 @@ std::size_t Pipeline::append()
 // corners lie beyond one plane of the view volume.
 void Pipeline::keep(std::size_t base, std::size_t a, std::size_t b, std::size_t c)
 {
-    if ((pendingCodes_[a] & pendingCodes_[b] & pendingCodes_[c]) == 0)
-        for (std::size_t i : {a, b, c})
-            indices_.push_back(static_cast<std::uint16_t>(base + i));
+    if ((pendingCodes_[a] & pendingCodes_[b] & pendingCodes_[c]) != 0)
+        return;
+    for (std::size_t i : {a, b, c})
+        indices_.push_back(static_cast<std::uint16_t>(base + i));
+    if (record_ != nullptr)
+        parts_.push_back(static_cast<signed char>(record_->part()));
 }
 
 // The mesh's primitives one by one, each vertex with its own normal.

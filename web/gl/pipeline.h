@@ -15,6 +15,7 @@
 #include "web/gl/lighting.h"
 #include "web/gl/math.h"
 #include "web/gl/mesh.h"
+#include "web/gl/picking.h"
 #include "web/gl/stacks.h"
 
 namespace ffp {
@@ -34,7 +35,9 @@ public:
     // Receives each finished batch; the pipeline reuses both vectors afterwards.
     using Draw = void (*)(const std::vector<Vertex>& vertices,
                           const std::vector<std::uint16_t>& indices);
-    explicit Pipeline(Draw draw);
+    // Every batch handed on is also kept in record, if one is given, each
+    // triangle with the record's part at the time.
+    explicit Pipeline(Draw draw, FrameRecord* record = nullptr);
 
     // The matrix stacks and the lighting state, which vertices are shaded with.
     MatrixStacks& matrices()
@@ -93,6 +96,8 @@ private:
     BackCulling backs_;
     std::vector<Vertex> vertices_; // the batch
     std::vector<std::uint16_t> indices_;
+    FrameRecord* record_ = nullptr;
+    std::vector<signed char> parts_; // each triangle's part, while kept in a record
 };
 
 } // namespace ffp

@@ -30,6 +30,10 @@ public:
     void lookAt(double eyeX, double eyeY, double eyeZ, double centreX, double centreY,
                 double centreZ, double upX, double upY, double upZ);
 
+    Stack selectedStack() const
+    {
+        return selected_;
+    }
     // The top of a stack, and the normal matrix of the modelview's.
     const Mat4& top(Stack stack) const;
     const Mat3& normalMatrix();
