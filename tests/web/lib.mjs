@@ -25,13 +25,13 @@ export async function serve(dir) {
 }
 
 // WebGL drawn by SwiftShader, the CPU renderer, so that the pictures do not
-// depend on a GPU; nothing reaches out to the network.
-export const launch = () =>
+// depend on a GPU; nothing reaches out to the network. args: more switches.
+export const launch = (args = []) =>
   puppeteer.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium-headless-shell',
     headless: 'shell',
     args: ['--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox',
-           '--disable-background-networking', '--disable-component-update', '--no-first-run'],
+           '--disable-background-networking', '--disable-component-update', '--no-first-run', ...args],
   });
 
 // A seeded random source (QUADRUPED_SEED, or the time): random(n) is a whole
