@@ -6,18 +6,22 @@
 // Everything that sets one gait apart from the other; every routine that
 // depends on the gait reads its numbers from here.
 struct Gait {
-    int cycleKeyframes;           // a whole cycle; its second half mirrors the first
-    int storedKeyframes;          // the first half, which the table holds
-    PoseTable SceneState::*poses; // the gait's keyframe table in the scene state
-    int substepIncrement;         // tenths of a keyframe per step
-    double headLimit;             // degrees; the head bob turns after stepping past it
-    double headStep;              // degrees per step
-    double forwardStep;           // scene units per step along the heading
-    int tailStep;                 // degrees per tail tick
-    float tailLift;               // degrees the tail is carried higher
-    int tailSwingDivisor;         // the tail swings its angle divided by this, towards zero
-    bool bodyBobShown;            // the whole figure rides on the body bob
+    const char* name;              // as the page, the tools and the links call it
+    int cycleKeyframes;            // a whole cycle; its second half mirrors the first
+    int storedKeyframes;           // the first half, which the table holds
+    PoseTable SceneState::* poses; // the gait's keyframe table in the scene state
+    int substepIncrement;          // tenths of a keyframe per step
+    double headLimit;              // degrees; the head bob turns after stepping past it
+    double headStep;               // degrees per step
+    double forwardStep;            // scene units per step along the heading
+    int tailStep;                  // degrees per tail tick
+    float tailLift;                // degrees the tail is carried higher
+    int tailSwingDivisor;          // the tail swings its angle divided by this, towards zero
+    bool bodyBobShown;             // the whole figure rides on the body bob
 };
+
+// The most a stored angle turns either way, in degrees: a whole turn in all.
+constexpr double kMostStoredDegrees = 180.0;
 
 extern const Gait kWalkGait;
 extern const Gait kRunGait;
@@ -56,6 +60,9 @@ float jointAngle(int leg, int joint);
 // increment, or once it has passed 9 the next keyframe starts (the first
 // after the cycle's last, or any keyframe past it).
 CyclePoint nextCyclePoint(const Gait& gait, CyclePoint point);
+
+// Gait steps in a whole cycle, from keyframe 0, sub-step 0 round to there.
+int cycleSteps(const Gait& gait);
 
 // One gait step: head bob, sub-step or keyframe, body bob, forward motion.
 void gaitStep();

@@ -2,6 +2,7 @@
 
 // clang-format off
 const Gait kWalkGait = {
+    "walk",                 /* name */
     6,                      /* cycleKeyframes */
     3,                      /* storedKeyframes */
     &SceneState::walkPoses, /* poses */
@@ -16,6 +17,7 @@ const Gait kWalkGait = {
 };
 
 const Gait kRunGait = {
+    "run",                  /* name */
     4,                      /* cycleKeyframes */
     2,                      /* storedKeyframes */
     &SceneState::runPoses,  /* poses */

@@ -60,6 +60,17 @@ CyclePoint nextCyclePoint(const Gait& gait, CyclePoint point)
     return {point.keyframe, point.substep + gait.substepIncrement};
 }
 
+int cycleSteps(const Gait& gait)
+{
+    int steps = 0;
+    CyclePoint point{0, 0};
+    do {
+        point = nextCyclePoint(gait, point);
+        ++steps;
+    } while (point.keyframe != 0 || point.substep != 0);
+    return steps;
+}
+
 void switchGait()
 {
     scene.bodyBob = 0.0f;

@@ -46,8 +46,6 @@ constexpr LegPose kRunHalfCycle[] = {
 // clang-format on
 
 constexpr float kNeckAngle = 90.0f;
-constexpr double kMostDegrees = 180.0; // either way: a whole turn in all
-
 // Writes the rows into the table. The front legs' chain starts at joint 1, so
 // their joint 0 is never written and keeps the zero of the cleared storage.
 template <std::size_t N> void fill(PoseTable& table, const LegPose (&rows)[N])
@@ -77,7 +75,7 @@ bool setStoredAngle(const Gait& gait, int keyframe, int leg, int joint, double d
                         leg < kLegCount && joint >= 0 && joint < kJointCount &&
                         legHasJoint(leg, joint);
     // Written this way round, a NaN is refused too.
-    if (!stored || !(std::fabs(degrees) <= kMostDegrees))
+    if (!stored || !(std::fabs(degrees) <= kMostStoredDegrees))
         return false;
     (scene.*gait.poses)[keyframe][leg][joint] = static_cast<float>(degrees);
     return true;

@@ -11,7 +11,7 @@ usage() {
 usage: scripts/web.sh [--build-only] [--port N] [-DNAME=VALUE...]
 
 Builds the browser version of quadruped into build-web/web/ (index.html,
-page.js, page.css, keys.json, quadruped.js and quadruped.wasm: a static folder
+the page's modules, page.css, keys.json, quadruped.js and quadruped.wasm: a static folder
 that any web server can host), then serves it at http://127.0.0.1:${port}/ with
 Python's http.server until you press Ctrl+C.
 

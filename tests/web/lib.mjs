@@ -28,15 +28,15 @@ export async function serve(dir, missing = []) {
 }
 
 // WebGL drawn by SwiftShader, the CPU renderer, so that the pictures do not
-// depend on a GPU; nothing reaches out to the network.
-// extra: more switches (such as --disable-webgl).
+// depend on a GPU; nothing reaches out to the network. extra: more switches
+// (such as --disable-webgl).
 export const chromiumOptions = (extra = []) => ({
   executablePath: process.env.CHROMIUM || '/usr/bin/chromium-headless-shell',
   headless: 'shell',
   args: ['--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox',
          '--disable-background-networking', '--disable-component-update', '--no-first-run', ...extra],
 });
-export const launch = () => puppeteer.launch(chromiumOptions());
+export const launch = (extra = []) => puppeteer.launch(chromiumOptions(extra));
 
 // Runs in the page before its scripts (where a driver has no such hook, just
 // after its load). waitFrame(condition) resolves with the

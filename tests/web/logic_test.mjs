@@ -1,22 +1,30 @@
-// The page's rules (web/page/logic.js) under node's test runner, with the
-// build's keys.json (QUADRUPED_KEYS): what a key gives the program and what a
+// The page's rules (web/page/: keyrules.js, grammar.js, words.js, source.js)
+// under node's test runner, with the build's keys.json (QUADRUPED_KEYS) and the
+// program's model (QUADRUPED_MODEL_TOOL, tools/print_model): what a key gives the program and what a
 // link records, links and their edits both ways, the status line's words, the
 // player's rate, the keyframe tables' marks and the tables as the program's
 // source. QUADRUPED_SEED repeats a fuzz run.
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { test } from 'node:test';
-import * as logic from '../../web/page/logic.js';
+import { execFileSync } from 'node:child_process';
+import * as grammar from '../../web/page/grammar.js';
+import * as keyrules from '../../web/page/keyrules.js';
+import { makeModel } from '../../web/page/model.js';
+import * as source from '../../web/page/source.js';
+import * as words from '../../web/page/words.js';
 import { linkText, randomKeys, seeded } from './lib.mjs';
 
-const keys = logic.keyTable(JSON.parse(readFileSync(process.env.QUADRUPED_KEYS, 'utf8')));
+const keys = keyrules.keyTable(JSON.parse(readFileSync(process.env.QUADRUPED_KEYS, 'utf8')));
+const model = makeModel(execFileSync(process.env.QUADRUPED_MODEL_TOOL, { encoding: 'utf8' })); // the program's own facts
+const links = { keys, model };
 const kRecorded = ['b', ',', '.', 'F1', 'F11', 'F7', 'F8', 'Left', 'Right', 'Up', 'Down'];
 
 test('what a key gives the program, and what a link records of it', () => {
   // Buttons and the player send keys.json's own events.
   const buttons = [...keys.byName.values()];
-  assert.deepEqual(buttons.filter((button) => logic.keyName(keys, button) !== button.name), []);
-  assert.deepEqual(buttons.map(({ name }) => name).filter(logic.recorded).sort(), [...kRecorded].sort());
+  assert.deepEqual(buttons.filter((button) => keyrules.keyName(keys, button) !== button.name), []);
+  assert.deepEqual(buttons.map(({ name }) => name).filter(keyrules.recorded).sort(), [...kRecorded].sort());
   // The keyboard, as Emscripten's GLUT reads it: [event, the program's key].
   for (const [event, name] of [
     [{ keyCode: 110 }, '.'], [{ keyCode: 110, shiftKey: true }, '.'], [{ keyCode: 108 }, ','], // the keypad
@@ -25,27 +33,27 @@ test('what a key gives the program, and what a link records of it', () => {
     [{ keyCode: 112, ctrlKey: true }, 'F1'], [{ keyCode: 39, shiftKey: true }, 'Right'], [{ keyCode: 122, altKey: true }, 'F11'],
     [{ keyCode: 46 }, null], [{ keyCode: 65 }, null], [{ keyCode: 0 }, null], // Delete, a, none
     [{ keyCode: 27 }, 'Escape'], [{ keyCode: 27, metaKey: true }, null], [{ keyCode: 116 }, 'F5'], [{ keyCode: 117, shiftKey: true }, 'F6'],
-  ]) assert.equal(logic.keyName(keys, event), name, JSON.stringify(event));
-  for (const name of ['Escape', 'F5', 'F6', null]) assert.equal(logic.recorded(name), false, name);
+  ]) assert.equal(keyrules.keyName(keys, event), name, JSON.stringify(event));
+  for (const name of ['Escape', 'F5', 'F6', null]) assert.equal(keyrules.recorded(name), false, name);
   // Keys that stay with the page never reach the program.
   assert.deepEqual([['Tab', null], ['Enter', 'button'], [' ', 'button'], ['ArrowLeft', 'slider'], ['End', 'slider'], ['.', 'field'],
-    ['ArrowDown', 'field'], ['b', 'button'], ['ArrowLeft', 'button'], ['Enter', null], ['b', 'slider']].map(([key, control]) => logic.pageKeeps(key, control)),
+    ['ArrowDown', 'field'], ['b', 'button'], ['ArrowLeft', 'button'], ['Enter', null], ['b', 'slider']].map(([key, control]) => keyrules.pageKeeps(key, control)),
   [true, true, true, true, true, true, true, false, false, false, false]);
 });
 
 test('links read and written', () => {
-  const read = (fragment) => logic.readLink(fragment, keys).keys;
+  const read = (fragment) => grammar.readLink(fragment, links).keys;
   assert.deepEqual(read('keys=12b_F1_10b_3,'), [['b', 12], ['F1', 1], ['b', 10], [',', 3]]);
   assert.deepEqual(read('keys=3%2C_2Right_F11'), [[',', 3], ['Right', 2], ['F11', 1]]);
   assert.deepEqual([read(''), read('keys=')], [[], []]);
-  assert.deepEqual([...logic.readLink('edit=w2.hr.lower-50_r1.fl.paw20.5', keys).edit.values()],
+  assert.deepEqual([...grammar.readLink('edit=w2.hr.lower-50_r1.fl.paw20.5', links).edit.values()],
     [{ gait: 0, keyframe: 2, leg: 0, joint: 1, degrees: -50 }, { gait: 1, keyframe: 1, leg: 3, joint: 3, degrees: 20.5 }]);
   // Written as read, edits first, a cell's last edit in its place, "-0.0" as "0".
   for (const [fragment, written] of [['keys=12b_F1_10b_3,', 'keys=12b_F1_10b_3,'], ['keys=1b_b_2F1', 'keys=2b_2F1'],
-    ['keys=3%2C', 'keys=3,'], ['', ''], [`keys=${logic.kLinkLimit}b`, `keys=${logic.kLinkLimit}b`],
+    ['keys=3%2C', 'keys=3,'], ['', ''], [`keys=${grammar.kLinkLimit}b`, `keys=${grammar.kLinkLimit}b`],
     ['edit=w2.hr.lower-50_r1.fl.paw20.5&keys=12b', 'edit=w2.hr.lower-50_r1.fl.paw20.5&keys=12b'],
     ['keys=b&edit=r0.hl.upper-0.0_w0.fr.shin-180_r0.hl.upper180', 'edit=w0.fr.shin-180_r0.hl.upper180&keys=b']])
-    assert.equal(logic.writeLink(logic.readLink(fragment, keys)), written);
+    assert.equal(grammar.writeLink(grammar.readLink(fragment, links), links), written);
   // What cannot be read, with the token, its place among the keys and why.
   for (const [fragment, token, position, why] of [
     ['keys=2b_Escape', 'Escape', 2, /never quits or resizes/], ['keys=F5', 'F5', 1, /never quits/], ['keys=b_Q', 'Q', 2, /no such key/],
@@ -61,20 +69,20 @@ test('links read and written', () => {
     ['edit=w0_hr', 'w0', 1, /reads like/], [`edit=${Array(201).fill('w0.hr.lower5').join('_')}`, 'w0.hr.lower5', 201, /more than 200 edits/],
   ]) {
     const refusal = (() => { try { read(fragment); } catch (error) { return error; } })();
-    assert.ok(refusal instanceof logic.Refusal, fragment);
+    assert.ok(refusal instanceof grammar.Refusal, fragment);
     assert.deepEqual([refusal.token, refusal.position], [token, position], fragment);
     assert.match(refusal.why, why, fragment);
   }
   // The record: runs of what the program received, up to the limit; a stopped replay keeps its first keys.
-  const record = new logic.KeyRecord([['b', 3], ['F1', 1]]);
+  const record = new grammar.KeyRecord([['b', 3], ['F1', 1]]);
   record.add('F1');
   record.add('b');
   record.truncate(4);
   assert.deepEqual([record.runs, record.names(), record.count], [[['b', 3], ['F1', 1]], ['b', 'b', 'b', 'F1'], 4]);
-  const full = new logic.KeyRecord([['b', logic.kLinkLimit]]);
+  const full = new grammar.KeyRecord([['b', grammar.kLinkLimit]]);
   assert.equal(full.linkable, true);
   full.add(',');
-  assert.deepEqual([full.linkable, full.runs], [false, [['b', logic.kLinkLimit]]]);
+  assert.deepEqual([full.linkable, full.runs], [false, [['b', grammar.kLinkLimit]]]);
 });
 
 test('random links read and write back exactly', () => {
@@ -82,44 +90,44 @@ test('random links read and write back exactly', () => {
   for (let link = 0; link < 500; link++) {
     const names = randomKeys(random, kRecorded, 1 + random(2000));
     const text = linkText(names);
-    const read = logic.readLink(text, keys);
-    assert.deepEqual(new logic.KeyRecord(read.keys).names(), names, `seed ${seed}: ${text}`);
-    assert.equal(logic.writeLink(read), text, `seed ${seed}`);
-    const record = new logic.KeyRecord();
+    const read = grammar.readLink(text, links);
+    assert.deepEqual(new grammar.KeyRecord(read.keys).names(), names, `seed ${seed}: ${text}`);
+    assert.equal(grammar.writeLink(read, links), text, `seed ${seed}`);
+    const record = new grammar.KeyRecord();
     names.forEach((name) => record.add(name));
-    assert.equal(logic.writeLink({ keys: record.runs }), text, `seed ${seed}: the keys one by one`);
+    assert.equal(grammar.writeLink({ keys: record.runs }, links), text, `seed ${seed}: the keys one by one`);
   }
 });
 
 test('the status line says what is true now, and shows a token as text', () => {
-  const refusal = (fragment) => { try { logic.readLink(fragment, keys); } catch (error) { return logic.refusalText(error); } };
+  const refusal = (fragment) => { try { grammar.readLink(fragment, links); } catch (error) { return words.refusalText(error); } };
   assert.equal(refusal('keys=%E2%80%AEwon%20tnuocca%20ruoy%20yfirev'),
     'The link was not replayed: could not read token 1 of the keys, "\\u202Ewon tnuocca ruoy yfirev" (no such key).');
   assert.equal(refusal('keys=b__b'), 'The link was not replayed: could not read token 2 of the keys, "" (an empty token).');
   assert.equal(refusal('edit=w0.hr.upper5_w3.hr.lower5'),
     'The link was not replayed: could not read token 2 of the edits, "w3.hr.lower5" (no such keyframe: the walk stores 0 to 2).');
-  assert.equal(logic.shownText('a\u200Bb\u2066c\u00A0d e\u{E0041}\n'), 'a\\u200Bb\\u2066c\\u00A0d e\\u{E0041}\\u000A');
+  assert.equal(words.shownText('a\u200Bb\u2066c\u00A0d e\u{E0041}\n'), 'a\\u200Bb\\u2066c\\u00A0d e\\u{E0041}\\u000A');
   // Cut after 40 characters as the reader sees them: no emoji split from its skin tone, no half of a surrogate pair.
-  assert.equal(logic.shownText('👍🏽'.repeat(41)), `${'👍🏽'.repeat(40)}…`);
-  assert.equal(logic.shownText('x'.repeat(40)), 'x'.repeat(40));
-  const said = (facts) => logic.statusText({ loading: false, replaying: 0, lost: false, linkable: true, note: '', ...facts });
+  assert.equal(words.shownText('👍🏽'.repeat(41)), `${'👍🏽'.repeat(40)}…`);
+  assert.equal(words.shownText('x'.repeat(40)), 'x'.repeat(40));
+  const said = (facts) => words.statusText({ loading: false, replaying: 0, lost: false, linkable: true, note: '', ...facts });
   assert.equal(said({ replaying: 1 }), 'Replaying 1 key from the link…');
   assert.equal(said({ replaying: 10000, lost: true }), 'Replaying 10,000 keys from the link… The picture is being restored…');
   assert.equal(said({ lost: true }), 'The picture is being restored…'); // the replay ended, the context is still lost
-  assert.equal(said({ note: logic.copyThisText('u'), linkable: false }), 'More than 10,000 keys: this scene can no longer be linked.');
+  assert.equal(said({ note: words.copyThisText('u'), linkable: false }), 'More than 10,000 keys: this scene can no longer be linked.');
   assert.equal(said({}), '');
-  assert.equal(logic.stoppedText(1, 10000), 'The replay was stopped after 1 of 10,000 keys: the address holds this scene.');
-  assert.equal(logic.progressText(2500, 1), '2,500 of 1 key');
+  assert.equal(words.stoppedText(1, 10000), 'The replay was stopped after 1 of 10,000 keys: the address holds this scene.');
+  assert.equal(words.progressText(2500, 1), '2,500 of 1 key');
 });
 
 test('the player steps at its rate, also after a change while it plays', () => {
   let last = 0;
   const steps = [];
-  for (let i = 0; i < 3; i++) steps.push((last = logic.nextStepAt(last, 10, last + 3))); // a timer 3 ms late
+  for (let i = 0; i < 3; i++) steps.push((last = keyrules.nextStepAt(last, 10, last + 3))); // a timer 3 ms late
   assert.deepEqual(steps, [100, 200, 300]);
   // A change at 320 ms, after the step at 300: the new period counts from that step.
-  assert.deepEqual([20, 1, 5].map((rate) => logic.nextStepAt(300, rate, 320)), [350, 1300, 500]);
-  assert.equal(logic.nextStepAt(300, 20, 390), 390); // due already: at once, then a period on
+  assert.deepEqual([20, 1, 5].map((rate) => keyrules.nextStepAt(300, rate, 320)), [350, 1300, 500]);
+  assert.equal(keyrules.nextStepAt(300, 20, 390), 390); // due already: at once, then a period on
 });
 
 test('the keyframe tables\' marks through whole cycles of both gaits', () => {
@@ -130,23 +138,23 @@ test('the keyframe tables\' marks through whole cycles of both gaits', () => {
     [swapped('now', 3), swapped('next', 4), ''], ['', swapped('now', 4), swapped('next', 5)], ['next', '', swapped('now', 5)]]],
   [2, [['now', 'next'], [swapped('next', 2), 'now'], [swapped('now', 2), swapped('next', 3)], ['next', swapped('now', 3)]]]]) {
     cycle.forEach((captions, now) => {
-      const marks = logic.keyframeMarks(now, (now + 1) % cycle.length, stored);
+      const marks = source.keyframeMarks(now, (now + 1) % cycle.length, stored);
       assert.deepEqual(marks.map(({ caption }) => caption), captions.map((words, k) => [`Keyframe ${k}`, words].filter(Boolean).join(' · ')));
       assert.deepEqual(marks.map(({ mark }) => mark), captions.map((words) => words.split(' ')[0]));
     });
   }
-  assert.equal(logic.blendText(5, 0, 6), 'Blending keyframe 5 into keyframe 0: 0.6 of the way (sub-step 6 / 10).');
+  assert.equal(words.blendText(5, 0, 6), 'Blending keyframe 5 into keyframe 0: 0.6 of the way (sub-step 6 / 10).');
 });
 
 test('the tables as gait/tables.cpp writes them, byte for byte, also with an edit', () => {
-  const source = readFileSync(new URL('../../gait/tables.cpp', import.meta.url), 'utf8');
-  const block = /\/\/ clang-format off\n.*\/\/ clang-format on\n/s.exec(source)[0];
+  const file = readFileSync(new URL('../../gait/tables.cpp', import.meta.url), 'utf8');
+  const block = /\/\/ clang-format off\n.*\/\/ clang-format on\n/s.exec(file)[0];
   // The file's own numbers, [gait][keyframe][leg][joint], read back into its layout.
   const tables = { walk: [], run: [] };
   for (const [, array, rows] of block.matchAll(/k(Walk|Run)HalfCycle\[\] = \{(.*?)\};/gs))
     for (const [, keyframe, leg, ...joints] of rows.matchAll(/\{(\d), (\d), *(-?\d+), *(-?\d+), *(-?\d+), *(-?\d+)\}/g))
       ((tables[array.toLowerCase()][keyframe] ??= [])[leg] = joints.map(Number));
-  assert.equal(logic.tablesSource(tables), block);
+  assert.equal(source.tablesSource(tables, model), block);
   tables.walk[2][0][1] = -12.5; // the lower column grows to its widest number
-  assert.match(logic.tablesSource(tables), /^ {4}\{0, 0, {2}15, {3}-35, {2}70, {2}0\},\n(.*\n){7} {4}\{2, 0, {2}20, -12\.5, {2}38, {2}0\},$/m);
+  assert.match(source.tablesSource(tables, model), /^ {4}\{0, 0, {2}15, {3}-35, {2}70, {2}0\},\n(.*\n){7} {4}\{2, 0, {2}20, -12\.5, {2}38, {2}0\},$/m);
 });

@@ -1,0 +1,33 @@
+// Small helpers the page's modules share for its elements.
+import { capital } from './model.js';
+
+export const byId = (id) => document.getElementById(id);
+// Writes text only when it changed, so that a frame that changes nothing touches nothing.
+export const setText = (element, text) => element.textContent !== text && (element.textContent = text);
+export const show = (id, text) => setText(byId(id), text);
+
+// A table of one cell per leg and joint of the model, rows headed by the
+// legs' names; fill fills each cell of a joint the leg has (angle null: none,
+// shown "–"). Returns the cells by [leg][joint].
+export function anglesTable(table, angles, fill, { legs, joints }) {
+  table.replaceChildren();
+  const head = table.createTHead().insertRow();
+  for (const name of ['leg', ...joints]) {
+    const th = head.appendChild(document.createElement('th'));
+    th.scope = 'col';
+    th.textContent = capital(name);
+  }
+  const body = table.createTBody();
+  return angles.map((angles, leg) => {
+    const row = body.insertRow();
+    const th = row.appendChild(document.createElement('th'));
+    th.scope = 'row';
+    th.textContent = legs[leg].name;
+    return angles.map((angle, joint) => {
+      const cell = row.insertCell();
+      if (angle === null) cell.textContent = '–';
+      else fill(cell, angle, leg, joint);
+      return cell;
+    });
+  });
+}

@@ -1,0 +1,160 @@
+// The keyframe editor: both gaits' stored tables, each angle a field,
+// written into the program's own table through its one writer
+// (quadrupedSetAngle), which draws a frame; every number shown is read back
+// from the program. It marks the tables the pose now blends, resets, and
+// shows the tables as C++. The only page code that writes to the program:
+//   setAngle(at, degrees) -> boolean   at = { gait, keyframe, leg, joint }
+//   angleOf(at) -> number              the stored angle now
+// After every change it tells document 'tables'; after a change of the gait
+// shown, 'shown' (the plot follows both).
+import { anglesTable, byId, setText, show } from './dom.js';
+import { angleText } from './grammar.js';
+import { onPageKey } from './keys.js';
+import { canvas, hasStopped, module, now, read, theModel } from './program.js';
+import { keyframeMarks, tablesSource } from './source.js';
+import { tell } from './status.js';
+import { blendText } from './words.js';
+
+let tables = null; // the program's tables as they stand: { walk, run }
+let startTables = null; // the tables the program started with, which Reset writes back
+const changes = new Map(); // cellCode -> edit: the angles unlike the start's, in the order of their last change
+let editorTables = []; // per gait, its keyframe tables
+let shown = 0; // the gait whose tables are shown, and plotted
+const fields = new Map(); // cellCode -> its field
+const readTables = () => (tables = read('quadrupedTables'));
+const storedIn = (from, { gait, keyframe, leg, joint }) => from[theModel().gaits[gait].name][keyframe][leg][joint];
+const kStep = { ArrowUp: 1, ArrowDown: -1, PageUp: 10, PageDown: -10 }; // degrees per key, or per − and +
+const kStepButtons = [['−', -1, 'less'], ['+', 1, 'more']];
+
+// The edits: the angles unlike the start's, as a Map from cellCode to { ...at, degrees }.
+export const edits = () => changes;
+// The gait shown (0 walk, 1 run).
+export const shownGait = () => shown;
+// The program's tables as they stand ({ walk, run }), or null before the first frame.
+export const tablesNow = () => tables;
+// The stored angle now at a cell.
+export const angleOf = (at) => storedIn(tables, at);
+
+// The tables, made once the program runs.
+export function build() {
+  const model = theModel();
+  startTables = readTables();
+  editorTables = model.gaits.map(({ name }, gait) => tables[name].map((angles, keyframe) => {
+    const table = Object.assign(document.createElement('table'), { className: 'angles', hidden: true });
+    anglesTable(table, angles, (cell, angle, leg, joint) => {
+      const at = { gait, keyframe, leg, joint };
+      const field = Object.assign(document.createElement('input'), { type: 'number', min: -model.mostDegrees, max: model.mostDegrees, step: 0.1 });
+      field.setAttribute('aria-label', `${model.cellName(at)}, degrees`);
+      field.at = at;
+      // Typing: each number the field reads goes in at once; leaving it shows what the program holds.
+      field.addEventListener('input', () => field.value !== '' && setAngle(at, field.valueAsNumber, false));
+      field.addEventListener('change', () => setAngle(at, field.valueAsNumber) || refuseAngle(at));
+      fields.set(model.cellCode(at), field);
+      cell.append(...kStepButtons.map(([text, step, words]) => {
+        const button = Object.assign(document.createElement('button'), { type: 'button', textContent: text, tabIndex: -1 });
+        button.setAttribute('aria-label', `${model.cellName(at)}, 1 degree ${words}`);
+        button.addEventListener('click', () => stepAngle(at, step));
+        return button;
+      }));
+      cell.insertBefore(field, cell.lastChild);
+      showAngle(at);
+    }, model);
+    table.createCaption();
+    return table;
+  }));
+  byId('keyframes').replaceChildren(...editorTables.flat());
+  byId('tables-of').after(...model.gaits.map(({ name }, gait) => {
+    const button = Object.assign(document.createElement('button'), { type: 'button', id: `show-${name}`, textContent: name });
+    button.addEventListener('click', () => showGait(gait));
+    return button;
+  }));
+  show('cpp', tablesSource(tables, model));
+}
+// The angle the program holds, in its field, marked where it is not the start's.
+function showAngle(at) {
+  const field = fields.get(theModel().cellCode(at));
+  field.value = angleText(angleOf(at));
+  markAngle(at);
+}
+// An angle unlike the start's is marked, in sight and in words (#edited-note).
+function markAngle(at) {
+  const [field, edited] = [fields.get(theModel().cellCode(at)), changes.has(theModel().cellCode(at))];
+  field.classList.toggle('edited', edited);
+  if (edited) field.setAttribute('aria-describedby', 'edited-note');
+  else field.removeAttribute('aria-describedby');
+}
+// Writes an angle, to one decimal, into the program's table; false where the
+// program refuses it (not a number, or out of range). shown: the field shows it.
+export function setAngle(at, degrees, shown = true) {
+  if (hasStopped() || !module._quadrupedSetAngle(Number(at.gait === 0), at.keyframe, at.leg, at.joint, Math.round(degrees * 10) / 10)) return false;
+  readTables();
+  const code = theModel().cellCode(at);
+  changes.delete(code);
+  if (angleOf(at) !== storedIn(startTables, at)) changes.set(code, { ...at, degrees: angleOf(at) });
+  if (shown) showAngle(at);
+  else markAngle(at);
+  tablesChanged();
+  return true;
+}
+function refuseAngle(at) {
+  showAngle(at);
+  const { mostDegrees } = theModel();
+  tell({ note: `An angle goes from −${mostDegrees} to ${mostDegrees} degrees, with at most one decimal.` });
+}
+const stepAngle = (at, step) => {
+  const { mostDegrees } = theModel();
+  return setAngle(at, Math.max(-mostDegrees, Math.min(mostDegrees, angleOf(at) + step)));
+};
+// The arrow and page keys on a focused field step its angle.
+function fieldKey(event) {
+  if (!(event.key in kStep) || !event.target.at) return;
+  event.preventDefault();
+  stepAngle(event.target.at, kStep[event.key]);
+}
+onPageKey(fieldKey);
+// Reset: the start's angles written back, for one gait or for all.
+function reset(gaits) {
+  for (const edit of [...changes.values()].filter(({ gait }) => gaits.includes(gait))) setAngle(edit, storedIn(startTables, edit));
+}
+byId('reset-gait').addEventListener('click', () => reset([shown]));
+byId('reset-all').addEventListener('click', () => reset(theModel().gaits.map((_, gait) => gait)));
+// The tables changed: the source follows, the others hear 'tables', and a note about the old link no longer holds.
+function tablesChanged() {
+  tell({ note: '' });
+  show('cpp', tablesSource(tables, theModel()));
+  document.dispatchEvent(new Event('tables'));
+}
+function showGait(gait) {
+  shown = gait;
+  editorTables.forEach((gaitTables, g) => gaitTables.forEach((table) => (table.hidden = g !== gait)));
+  theModel().gaits.forEach(({ name }, g) => byId(`show-${name}`).setAttribute('aria-pressed', String(g === gait)));
+  show('reset-gait', `Reset the ${theModel().gaits[gait].name}`);
+  document.dispatchEvent(new Event('shown'));
+}
+byId('copy-cpp').addEventListener('click', () => navigator.clipboard.writeText(tablesSource(tables, theModel())).then(
+  () => tell({ note: 'The tables are copied as C++: they replace the lines of gait/tables.cpp from "// clang-format off" to "// clang-format on".' }),
+  () => tell({ note: 'Copy the tables as C++ from the box below by hand.' })));
+
+// After every frame: the tables of the program's gait shown when it changes,
+// the two keyframes being blended marked, the blend and the mirror in words.
+// The second half of the cycle replays the stored half with each leg on its
+// partner's row. The other gait's tables are marked nowhere.
+let programGait = '';
+canvas.addEventListener('frame', () => {
+  const { state, pose } = now();
+  const { gaits, legs } = theModel();
+  const gait = gaits.findIndex(({ name }) => name === state.gait);
+  if (programGait !== state.gait) showGait(gait);
+  programGait = state.gait;
+  const { stored } = gaits[gait];
+  editorTables.forEach((tablesOfGait, g) => keyframeMarks(g === gait ? state.keyframe : -1, g === gait ? pose.next : -1,
+    tablesOfGait.length).forEach(({ caption, mark }, k) => {
+    setText(tablesOfGait[k].caption, caption);
+    tablesOfGait[k].dataset.mark = mark;
+  }));
+  show('blend', blendText(state.keyframe, pose.next, state.substep));
+  byId('mirror').hidden = state.keyframe < stored;
+  const pairs = legs.map(({ partner }, leg) => leg < partner && `${legs[leg].name} ↔ ${legs[partner].name}`).filter(Boolean);
+  show('mirror', `Second half of the ${state.gait} cycle: keyframes ${stored} to ${pose.cycle - 1} are ` +
+                 `keyframes 0 to ${stored - 1} with the legs of each pair swapped (${pairs.join(', ')}).`);
+});
