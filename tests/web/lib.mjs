@@ -12,13 +12,12 @@ import puppeteer from 'puppeteer-core';
 const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8',
   '.css': 'text/css; charset=utf-8', '.json': 'application/json', '.wasm': 'application/wasm' };
 
-// Serves dir at a free port, but for the files named in missing (404);
-// resolves to { url, close }.
-export async function serve(dir, missing = []) {
+// Serves dir at a free port; resolves to { url, close }.
+export async function serve(dir) {
   const server = createServer((request, response) => {
     // The URL parser has already taken out any "..".
     const path = new URL(request.url, 'http://x').pathname.replace(/\/$/, '/index.html');
-    (missing.includes(path.slice(1)) ? Promise.reject() : readFile(join(dir, path))).then(
+    readFile(join(dir, path)).then(
       (body) => response.writeHead(200, { 'Content-Type': types[extname(path)] }).end(body),
       () => response.writeHead(404).end(),
     );
