@@ -4,12 +4,12 @@
 // desktop frame of its state (render_frames in TOOLS_DIR, pictures to WORK_DIR);
 // the link those wrote, replayed in a fresh profile, ends in the scene the keys
 // gave and in the desktop program's frame of the same edit and keys pressed from
-// its start; a lost context comes back with the keys pressed meanwhile. Then,
-// with WebGL turned off (Chromium's --disable-webgl, Firefox's webgl.disabled),
-// the page says so and disables what needs the program, and, in Chromium, a page
-// whose keys.json or quadruped.wasm is missing says which. Engines run side by
-// side; an engine that cannot be launched or driven fails the run.
+// its start; a lost context comes back with the keys pressed meanwhile. Then, in
+// Firefox with WebGL turned off (webgl.disabled), the page says so, disables what
+// needs the program and throws nothing. Engines run side by side; an engine
+// that cannot be launched or driven fails the run.
 import { mkdirSync } from 'node:fs';
+import { noWebGLText } from '../../web/page/words.js';
 import { desktopHolder, serve } from './lib.mjs';
 import { engineNames, launchEngine } from './engines.mjs';
 
@@ -99,9 +99,37 @@ async function drive(name) {
   say(name, `time ${name}: ${((Date.now() - started) / 1000).toFixed(1)} s`);
 }
 
+// The status line once the page no longer says it is loading (or after 10 s).
+const said = (page) => page.evaluate(() => new Promise((resolve) => {
+  const status = document.getElementById('status');
+  const poll = (tries) => (/^Loading/.test(status.textContent) && tries ? setTimeout(poll, 100, tries - 1) : resolve(status.textContent));
+  poll(100);
+}));
+// With WebGL turned off the page says so in plain words and disables what needs the program.
+async function withoutWebgl(name) {
+  const check = checker(name);
+  const engine = await launchEngine(name, { webgl: false });
+  const page = await engine.open(site.url);
+  const words = await said(page);
+  check('WebGL off: the status line says the page needs it and what to try', words === noWebGLText, words);
+  const [controls, enabled] = await page.evaluate(() => ((all) => [all.length, all.filter((control) => !control.disabled)
+    .map((control) => control.id || control.dataset.key || control.getAttribute('aria-label'))])(
+    [...document.querySelectorAll('#pad :is(button, input), #editor :is(button, input, select)')]));
+  check('WebGL off: the pad, Play, the editor and Copy link are disabled', controls > 0 && enabled.length === 0, `${controls} controls, on: ${enabled}`);
+  // The browser's own warning that it has no WebGL aside.
+  const problems = (await page.problems()).filter((problem) => !/^console: .*WebGL/i.test(problem));
+  check('WebGL off: no page error or console error', problems.length === 0, problems.join('; '));
+  await page.close(), await engine.close();
+}
+
 const unknown = engineNames.filter((name) => !wanted.includes(name));
 checker('all')('the run covers every engine the driver drives', unknown.length === 0, unknown.length ? `left out: ${unknown}` : wanted.join(', '));
-await Promise.all(wanted.map((name) => drive(name).catch((error) => checker(name)('driven to the end', false, error.stack))));
+// Each engine's checks in turn, the engines side by side. Chromium's without
+// WebGL, and with a page file missing, are web_page's.
+const lanes = { firefox: [drive, withoutWebgl] };
+await Promise.all(wanted.map(async (name) => {
+  for (const checks of lanes[name] ?? [drive]) await checks(name).catch((error) => checker(name)(`${checks.name}: driven to the end`, false, error.stack));
+}));
 site.close();
 console.log(['all', ...wanted].flatMap((name) => lines[name] ?? []).join('\n'));
 console.log(failed ? `${failed} failed` : 'all passed');

@@ -12,13 +12,12 @@ import puppeteer from 'puppeteer-core';
 const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8',
   '.css': 'text/css; charset=utf-8', '.json': 'application/json', '.wasm': 'application/wasm' };
 
-// Serves dir at a free port, but for the files named in missing (404);
-// resolves to { url, close }.
-export async function serve(dir, missing = []) {
+// Serves dir at a free port; resolves to { url, close }.
+export async function serve(dir) {
   const server = createServer((request, response) => {
     // The URL parser has already taken out any "..".
     const path = new URL(request.url, 'http://x').pathname.replace(/\/$/, '/index.html');
-    (missing.includes(path.slice(1)) ? Promise.reject() : readFile(join(dir, path))).then(
+    readFile(join(dir, path)).then(
       (body) => response.writeHead(200, { 'Content-Type': types[extname(path)] }).end(body),
       () => response.writeHead(404).end(),
     );
@@ -28,15 +27,15 @@ export async function serve(dir, missing = []) {
 }
 
 // WebGL drawn by SwiftShader, the CPU renderer, so that the pictures do not
-// depend on a GPU; nothing reaches out to the network.
-// extra: more switches (such as --disable-webgl).
+// depend on a GPU; nothing reaches out to the network. extra: more switches
+// (such as --disable-webgl).
 export const chromiumOptions = (extra = []) => ({
   executablePath: process.env.CHROMIUM || '/usr/bin/chromium-headless-shell',
   headless: 'shell',
   args: ['--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox',
          '--disable-background-networking', '--disable-component-update', '--no-first-run', ...extra],
 });
-export const launch = () => puppeteer.launch(chromiumOptions());
+export const launch = (extra = []) => puppeteer.launch(chromiumOptions(extra));
 
 // Runs in the page before its scripts (where a driver has no such hook, just
 // after its load). waitFrame(condition) resolves with the

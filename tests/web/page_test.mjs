@@ -12,6 +12,7 @@ import { createRequire } from 'node:module';
 import { join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { promisify } from 'node:util';
+import { lostText, noWebGLText, unloadedText } from '../../web/page/words.js';
 import { desktopHolder, hookFrames, launch, linkText, randomKeys, seeded, serve } from './lib.mjs';
 
 const [siteDir, toolsDir, workDir, flag, shotDir] = process.argv.slice(2);
@@ -420,6 +421,33 @@ try {
     await slow.close();
   })();
 
+  // Where the page cannot go on (no WebGL, a page file missing, the picture lost for good), the status line
+  // says why, the controls that need the program are off, and nothing throws: the console's only errors are
+  // the browser's own, of a missing file.
+  const failures = (async () => {
+    const noWebGL = await launch(['--disable-webgl']);
+    for (const [name, words, from, file] of [['no WebGL', noWebGLText, noWebGL], ['the picture lost for good', lostText, browser],
+      ...['keys.json', 'quadruped.wasm', 'quadruped.js'].map((file) => [`${file} missing`, unloadedText(file, '404 Not Found'), browser, file])]) {
+      const failing = await from.newPage();
+      const errors = [];
+      failing.on('console', (message) => message.type() === 'error' && !/Failed to load resource/.test(message.text()) && errors.push(message.text()))
+        .on('pageerror', (error) => errors.push(error.message));
+      await failing.setRequestInterception(true);
+      failing.on('request', (request) => (file && request.url().endsWith(`/${file}`) ? request.respond({ status: 404 }) : request.continue()));
+      await failing.goto(site.url);
+      if (!file && from === browser) await failing.waitForFunction(() => document.querySelector('#editor input'))
+        .then(() => failing.evaluate(() => Module.ctx.getExtension('WEBGL_lose_context').loseContext()));
+      const said = await failing.waitForFunction((words) => document.getElementById('status').textContent === words, { timeout: 15000 }, words)
+        .then(() => true, () => false);
+      const off = await failing.evaluate(() => [...document.querySelectorAll('#pad :is(button, input), #editor :is(button, input, select)')]
+        .map((control) => control.disabled));
+      check(`${name}: the status line says so, the controls are off, nothing throws`, said && off.length > 12 && off.every(Boolean) && !errors.length,
+        `${await failing.$eval('#status', (status) => status.textContent)} ${off.filter(Boolean).length} of ${off.length} off ${errors}`);
+      await failing.close();
+    }
+    await noWebGL.close();
+  })();
+
   // Link fuzz: random links give the scene their keys give when pressed, and the address keeps them exactly.
   // Two pages open the links while a third presses their keys.
   const { seed, random } = seeded();
@@ -459,7 +487,7 @@ try {
     return opened;
   });
   const [states, ...opened] = await Promise.all([pressingKeys, ...openingLinks]);
-  await otherLinks;
+  await otherLinks, await failures;
   const fuzzed = opened.flat().filter(({ run, i, text, state, address }) => scene(state) === scene(states[run][i]) && address === text).length;
   check(`link fuzz: 50 random links of up to 2,000 keys give the keys' scene and write themselves back (seed ${seed})`,
     fuzzed === 50 && states.every((run) => run.recorded), `${fuzzed} of 50; recorded ${states.map((run) => run.recorded)}`);

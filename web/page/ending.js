@@ -5,6 +5,7 @@
 import { byId } from './dom.js';
 import { canvas, module, stop } from './program.js';
 import { tell } from './status.js';
+import { lostText, noWebGLText, unloadedText } from './words.js';
 
 const picture = byId('last-frame');
 const programControls = () => document.querySelectorAll('[data-program] :is(button, input, select)');
@@ -44,10 +45,20 @@ export function fail(words) {
   tell({ failure: words });
 }
 
+module.onNoWebGL = () => fail(noWebGLText);
+module.onUnloaded = (file, why) => fail(unloadedText(file, why));
+
 // A lost WebGL context (a driver reset, a tab put away): ask for it back;
-// once it is restored the program's GL layer draws the scene again.
+// once it is restored the program's GL layer draws the scene again. One not
+// back within kLostForGoodMs is taken for gone.
+const kLostForGoodMs = 10000;
+let lostTimer = 0;
 canvas.addEventListener('webglcontextlost', (event) => {
   event.preventDefault();
   tell({ lost: true });
+  lostTimer = setTimeout(() => fail(lostText), kLostForGoodMs);
 });
-canvas.addEventListener('webglcontextrestored', () => tell({ lost: false }));
+canvas.addEventListener('webglcontextrestored', () => {
+  clearTimeout(lostTimer);
+  tell({ lost: false });
+});

@@ -29,10 +29,22 @@ export const module = {
     }
     canvas.dispatchEvent(frameEvent);
   },
-  // Set by the modules that take them: fullscreen.js, ending.js.
+  // The program's WebAssembly, fetched and compiled as it streams in; where it
+  // cannot be had, the page says so (onUnloaded) and the program never starts.
+  instantiateWasm(imports, receive) {
+    fetch('quadruped.wasm', { credentials: 'same-origin' })
+      .then((response) => (response.ok ? WebAssembly.instantiateStreaming(response, imports)
+        : Promise.reject(new Error(`${response.status} ${response.statusText}`.trim()))))
+      .then(({ instance, module: compiled }) => receive(instance, compiled), (error) => module.onUnloaded('quadruped.wasm', error.message));
+    return {};
+  },
+  // Set by the modules that take them: fullscreen.js (onFullscreen); ending.js
+  // (onExit, onAbort, onNoWebGL: nowebgl.js, onUnloaded(file, why)).
   onFullscreen: null,
   onExit: null,
   onAbort: null,
+  onNoWebGL: null,
+  onUnloaded: null,
 };
 
 // An export's JSON, read: read('quadrupedState'), read('quadrupedCycle', 1).
@@ -64,5 +76,9 @@ export function stop() {
 // quadruped.js takes its settings from the global Module when it runs.
 export function load() {
   window.Module = module;
-  document.body.appendChild(Object.assign(document.createElement('script'), { src: 'quadruped.js' }));
+  const script = Object.assign(document.createElement('script'), { src: 'quadruped.js' });
+  // A script that fails to load tells no why: asked again, the server does.
+  script.addEventListener('error', () => fetch(script.src).then((response) => (response.ok ? 'it did not run' : `${response.status} ${response.statusText}`.trim()),
+    (error) => error.message).then((why) => module.onUnloaded('quadruped.js', why)));
+  document.body.appendChild(script);
 }
