@@ -9,6 +9,7 @@ import { readFileSync } from 'node:fs';
 import { test } from 'node:test';
 import { execFileSync } from 'node:child_process';
 import * as grammar from '../../web/page/grammar.js';
+import { History } from '../../web/page/history.js';
 import * as keyrules from '../../web/page/keyrules.js';
 import { makeModel } from '../../web/page/model.js';
 import * as source from '../../web/page/source.js';
@@ -166,4 +167,24 @@ test('the tables as gait/tables.cpp writes them, byte for byte, also with an edi
   assert.equal(source.tablesSource(tables, model), block);
   tables.walk[2][0][1] = -12.5; // the lower column grows to its widest number
   assert.match(source.tablesSource(tables, model), /^ {4}\{0, 0, {2}15, {3}-35, {2}70, {2}0\},\n(.*\n){7} {4}\{2, 0, {2}20, -12\.5, {2}38, {2}0\},$/m);
+});
+
+test('the undo history: steps, one gathered from many changes, undone and redone; Ctrl+Z and Ctrl+Shift+Z', () => {
+  const history = new History();
+  const at = (leg) => ({ gait: 0, keyframe: 0, leg, joint: 1 });
+  history.record('a', at(0), 10, 11, 'a to 11');
+  history.record('b', at(1), 5, 5, 'no change'); // no step
+  history.begin('a drag');
+  history.record('a', at(0), 11, 12), history.record('a', at(0), 12, 20), history.record('b', at(1), 5, 6);
+  history.end();
+  assert.deepEqual(history.undo(), { words: 'a drag', angles: [{ at: at(0), degrees: 11 }, { at: at(1), degrees: 5 }] });
+  assert.deepEqual(history.undo(), { words: 'a to 11', angles: [{ at: at(0), degrees: 10 }] });
+  assert.equal(history.undo(), null);
+  assert.deepEqual(history.redo(), { words: 'a to 11', angles: [{ at: at(0), degrees: 11 }] });
+  history.record('b', at(1), 5, 7, 'b to 7'); // a new change: nothing left to redo
+  assert.equal(history.redo(), null);
+  assert.deepEqual(history.undo().words, 'b to 7');
+  assert.deepEqual([{ key: 'z', ctrlKey: true }, { key: 'Z', ctrlKey: true, shiftKey: true }, { key: 'z' }, { key: 'z', metaKey: true },
+    { key: 'z', ctrlKey: true, altKey: true }].map((event) => keyrules.undoKey(event)), ['undo', 'redo', null, null, null]);
+  assert.equal(keyrules.undoKey({ key: 'z', metaKey: true }, true), 'undo');
 });

@@ -435,6 +435,15 @@ try {
     for (let i = 0; i < 3; i++) await bad.keyboard.press('b');
     await bad.reach('3 b after Reset', 'state.substep === 6');
     check('the plot marks the step now between keyframes', await bad.$eval('#plot .now', (mark) => mark.getAttribute('x1')) === '3');
+    // Ctrl+Z undoes each Reset in turn, Ctrl+Shift+Z redoes; the status line says which.
+    const undone = [];
+    for (const keys of [['Control', 'z'], ['Control', 'z'], ['Control', 'Shift', 'Z']]) {
+      for (const key of keys) await bad.keyboard.down(key);
+      for (const key of keys.reverse()) await bad.keyboard.up(key);
+      undone.push(await sleep(300).then(() => bad.evaluate(() => `${location.hash} ${document.getElementById('status').textContent}`)));
+    }
+    check('Ctrl+Z undoes each Reset, Ctrl+Shift+Z redoes, the status line says which', undone.join('|') === '#edit=r0.hr.upper40&keys=3b Undone: the reset of both gaits.|' +
+      '#edit=r0.hr.upper40_w0.hr.upper41&keys=3b Undone: the reset of the walk.|#edit=r0.hr.upper40&keys=3b Redone: the reset of the walk.', undone.join('|'));
     await bad.close();
 
     // A long link: the address holds all of it from the start, through a reload and Copy link; a lost

@@ -71,7 +71,14 @@ const pageKeyHandlers = [];
 export const onPageKey = (handler) => pageKeyHandlers.push(handler);
 // Before the toolkit's own listener: record what the program receives; hold
 // back every key until the page is ready and while a link replays, but Quit.
+const mac = /Mac|iPhone|iPad/.test(navigator.platform);
 addEventListener('keydown', (event) => {
+  const undoing = keyrules.undoKey(event, mac);
+  if (undoing) {
+    event.preventDefault();
+    pageKeyHandlers.forEach((handler) => handler(event, undoing));
+    return event.stopImmediatePropagation();
+  }
   if (keyrules.pageKeeps(event.key, controlOf(event.target))) {
     pageKeyHandlers.forEach((handler) => handler(event));
     return event.stopImmediatePropagation();
