@@ -35,9 +35,9 @@ if [ -z "$build" ]; then
   "$root/scripts/install-deps.sh" all
   build=$root/build
   cmake -S "$root" -B "$build"
-  cmake --build "$build" -j"$(nproc)" --target quadruped pose_csv render_frames
+  cmake --build "$build" -j"$(nproc)" --target quadruped pose_csv render_frames print_model
 fi
-for tool in quadruped tools/pose_csv tools/render_frames; do
+for tool in quadruped tools/pose_csv tools/render_frames tools/print_model; do
   [ -x "$build/$tool" ] || { echo "make-docs: $build/$tool is not built" >&2; exit 1; }
 done
 qd_own_x -B "$build" "$out" "$icon"
@@ -76,8 +76,12 @@ filmstrip() { # gait, keyframe count, title
     "${tiles[@]}" -tile "${count}x1" -geometry +6+6 \
     -title "$title" "${png_opts[@]}" "$out/$gait-filmstrip.png"
 }
-filmstrip walk 6 "Walk gait: keyframes 0-5 at sub-step 0, seen side-on"
-filmstrip run 4 "Run gait: keyframes 0-3 at sub-step 0, seen side-on"
+# Each gait's keyframes and steps in a cycle, as the program has them.
+model() { "$build/tools/print_model" "$@"; }
+for gait in walk run; do
+  count=$(model "$gait" cycle)
+  filmstrip "$gait" "$count" "${gait^} gait: keyframes 0-$((count - 1)) at sub-step 0, seen side-on"
+done
 
 # ---- the icon: the figure at the first walk keyframe, cropped square ----
 "$convert" "$work/walk/keyframe-0.ppm" -crop 330x330+163+12 +repage -resize 128x128 \
@@ -87,12 +91,13 @@ filmstrip run 4 "Run gait: keyframes 0-3 at sub-step 0, seen side-on"
 mkdir -p "$work/cycle"
 "$build/tools/render_frames" cycle "$work/cycle" >/dev/null
 frames=("$work"/cycle/frame-*.ppm)
-# Frame 0 is the start, 1..36 the walk steps, 37..56 the run steps.
+# Frame 0 is the start, then the walk's steps, the last of them held, then the run's.
+walk_steps=$(model walk steps)
 "$convert" -loop 0 \
   -delay 40 "${frames[0]}" \
-  -delay 8 "${frames[@]:1:35}" \
-  -delay 40 "${frames[36]}" \
-  -delay 6 "${frames[@]:37}" \
+  -delay 8 "${frames[@]:1:walk_steps-1}" \
+  -delay 40 "${frames[walk_steps]}" \
+  -delay 6 "${frames[@]:walk_steps+1}" \
   -crop 480x270+80+40 +repage -layers Optimize "$out/gait.gif"
 
 # ---- joint angles over one cycle of each gait ----

@@ -2,11 +2,16 @@
 // with its head and body bob, gait switches, and the tail wag.
 #include "support/gl_test.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 #include "app/scene_state.h"
 #include "gait/gait.h"
+#include "tools/edits.h"
 
 namespace {
 
@@ -70,6 +75,44 @@ TEST_F(GaitTest, StoredAnglesAreSetOnlyForAStoredDrawnJointWithinAHalfTurn)
         EXPECT_EQ(std::memcmp(start.*table, scene.*table, sizeof(PoseTable)), 0);
     EXPECT_TRUE(setStoredAngle(kRunGait, 1, 3, 3, -180.0));
     EXPECT_EQ(scene.runPoses[1][3][3], -180.0f);
+}
+
+// The edit grammar's cases (tests/edit_cases.txt), which the page's reader
+// passes too: each sets the cells it lists and no other, or is refused.
+TEST_F(GaitTest, EditsReadAsThePageReadsThem)
+{
+    std::ifstream cases(EDIT_CASES);
+    const SceneState start = scene;
+    int count = 0;
+    for (std::string line; std::getline(cases, line);) {
+        const std::size_t arrow = line.find(" => ");
+        if (line.empty() || line[0] == '#' || arrow == std::string::npos)
+            continue;
+        const std::string edits = line.substr(0, arrow) == "-" ? "" : line.substr(0, arrow);
+        std::istringstream wanted(line.substr(arrow + 4));
+        scene = start;
+        const bool read = applyEdits(edits.c_str());
+        ++count;
+        if (wanted.str().rfind("refused", 0) == 0) {
+            EXPECT_FALSE(read) << line;
+            continue;
+        }
+        SceneState expected = start;
+        for (int gait, k, leg, joint; wanted >> gait >> k >> leg >> joint;) {
+            double degrees = 0;
+            wanted >> degrees;
+            wanted.ignore(1); // the comma
+            (expected.*(gait == 0 ? kWalkGait : kRunGait).poses)[k][leg][joint] = float(degrees);
+        }
+        EXPECT_TRUE(read) << line;
+        for (PoseTable SceneState::* table : {&SceneState::walkPoses, &SceneState::runPoses}) {
+            const float* angles = &(scene.*table)[0][0][0]; // -0 and 0 alike, as the page has them
+            EXPECT_TRUE(std::equal(angles, angles + sizeof(PoseTable) / sizeof(float),
+                                   &(expected.*table)[0][0][0]))
+                << line;
+        }
+    }
+    EXPECT_GT(count, 30);
 }
 
 TEST_F(GaitTest, WalkAndRunCycles)

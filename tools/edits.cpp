@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <regex>
 #include <string>
 
 #include "app/legs.h"
@@ -13,16 +13,16 @@
 namespace {
 
 // A leg's name by the initials of its words: "hind right" is "hr".
-std::string initials(const char* name)
+std::string initials(const std::string& name)
 {
     std::string letters(1, name[0]);
-    for (const char* space = std::strchr(name, ' '); space != nullptr;
-         space = std::strchr(space + 1, ' '))
-        letters += space[1];
+    for (std::size_t space = name.find(' '); space != std::string::npos;
+         space = name.find(' ', space + 1))
+        letters += name[space + 1];
     return letters;
 }
 
-// The index of the name that matches, by match(name), or -1.
+// The index of the name for which match(name) holds, or -1.
 template <std::size_t N, typename Match> int find(const char* const (&names)[N], Match match)
 {
     for (std::size_t i = 0; i < N; ++i)
@@ -31,27 +31,28 @@ template <std::size_t N, typename Match> int find(const char* const (&names)[N],
     return -1;
 }
 
-// One edit: "w2.hr.lower-50".
+// One edit, "w2.hr.lower-50", as web/page/grammar.js reads it: a gait's
+// letter, a stored keyframe (no leading zero), ".", a leg's initials, ".", a
+// joint's name, then degrees with at most one decimal; the table refuses a
+// keyframe it does not store, a joint that is not drawn and an angle past 180.
 bool applyEdit(const std::string& edit)
 {
-    char gait = 0;
-    int keyframe = 0;
-    int used = 0;
-    char leg[3] = {};
-    char joint[8] = {};
-    if (std::sscanf(edit.c_str(), "%c%d.%2[a-z].%7[a-z]%n", &gait, &keyframe, leg, joint, &used) !=
-            4 ||
-        (gait != 'w' && gait != 'r'))
+    static const std::regex kEdit(R"(^([a-z]*)(\d*)\.([a-z]*)\.([a-z]*)(.*)$)");
+    static const std::regex kKeyframe(R"(^(0|[1-9]\d*)$)");
+    static const std::regex kAngle(R"(^-?(0|[1-9]\d*)(\.\d)?$)");
+    std::smatch part;
+    if (!std::regex_match(edit, part, kEdit) || !std::regex_match(part.str(2), kKeyframe) ||
+        !std::regex_match(part.str(5), kAngle))
         return false;
-    const char* angle = edit.c_str() + used;
-    char* end = nullptr;
-    const double degrees = std::strtod(angle, &end);
-    const int legIndex = find(kLegNames, [&](const char* name) { return initials(name) == leg; });
-    const int jointIndex =
-        find(kJointNames, [&](const char* name) { return std::strcmp(name, joint) == 0; });
-    return end != angle && *end == '\0' && legIndex >= 0 && jointIndex >= 0 &&
-           setStoredAngle(gait == 'w' ? kWalkGait : kRunGait, keyframe, legIndex, jointIndex,
-                          degrees);
+    const Gait* gait = part.str(1) == std::string(1, kWalkGait.name[0])  ? &kWalkGait
+                       : part.str(1) == std::string(1, kRunGait.name[0]) ? &kRunGait
+                                                                         : nullptr;
+    const int leg =
+        find(kLegNames, [&](const char* name) { return initials(name) == part.str(3); });
+    const int joint = find(kJointNames, [&](const char* name) { return name == part.str(4); });
+    return gait != nullptr && leg >= 0 && joint >= 0 &&
+           setStoredAngle(*gait, std::atoi(part.str(2).c_str()), leg, joint,
+                          std::strtod(part.str(5).c_str(), nullptr));
 }
 
 } // namespace

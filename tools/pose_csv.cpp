@@ -21,12 +21,12 @@ int main(int argc, char** argv)
 {
     resetSceneState();
     if (argc < 2 || argc > 3 ||
-        (std::strcmp(argv[1], "walk") != 0 && std::strcmp(argv[1], "run") != 0) ||
+        (std::strcmp(argv[1], kWalkGait.name) != 0 && std::strcmp(argv[1], kRunGait.name) != 0) ||
         !applyEdits(argc == 3 ? argv[2] : "")) {
         std::fprintf(stderr, "usage: %s walk|run [EDITS]\n", argv[0]);
         return 2;
     }
-    const bool walk = std::strcmp(argv[1], "walk") == 0;
+    const bool walk = std::strcmp(argv[1], kWalkGait.name) == 0;
     scene.walkGait = walk ? 1 : 0;
 
     std::printf("step,keyframe,substep");

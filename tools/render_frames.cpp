@@ -2,12 +2,12 @@
 // drawing code, and writes each one as a binary PPM file.
 //
 //   render_frames keyframes walk|run DIR
-//       one frame at sub-step 0 of each keyframe of the gait (walk 6, run 4),
+//       one frame at sub-step 0 of each keyframe of the gait's whole cycle,
 //       trees off, forward motion off, the camera two presses of Up closer:
 //       the figure is seen side-on. Files DIR/keyframe-K.ppm.
 //   render_frames cycle DIR
-//       the start frame, then one frame after each of the 36 steps of a walk
-//       cycle, F1, and one after each of the 20 steps of a run cycle. The tail
+//       the start frame, then one frame after each step of a walk cycle
+//       (print_model walk steps), F1, and one after each step of a run cycle. The tail
 //       wags two timer ticks per step and the camera keeps level with the
 //       figure. Files DIR/frame-NNN.ppm.
 //   render_frames state OUT.ppm [NAME=VALUE ...]
@@ -109,7 +109,7 @@ void keyframes(bool walk, const std::string& dir)
         pressFunctionKey(GLUT_KEY_F1);
     pressFunctionKey(GLUT_KEY_UP);
     pressFunctionKey(GLUT_KEY_UP);
-    const int count = walk ? 6 : 4;
+    const int count = (walk ? kWalkGait : kRunGait).cycleKeyframes;
     for (int k = 0; k < count; ++k) {
         keepFrame(dir + "/keyframe-" + std::to_string(k) + ".ppm");
         stepToNextKeyframe();
@@ -134,7 +134,7 @@ void cycle(const std::string& dir)
     };
     keep();
     for (int gait = 0; gait < 2; ++gait) {
-        const int steps = scene.walkGait ? 36 : 20;
+        const int steps = cycleSteps(currentGait());
         for (int s = 0; s < steps; ++s) {
             tailTick();
             tailTick();
@@ -279,7 +279,7 @@ int main(int argc, char** argv)
 {
     const bool keyframeMode =
         argc == 4 && std::strcmp(argv[1], "keyframes") == 0 &&
-        (std::strcmp(argv[2], "walk") == 0 || std::strcmp(argv[2], "run") == 0);
+        (std::strcmp(argv[2], kWalkGait.name) == 0 || std::strcmp(argv[2], kRunGait.name) == 0);
     const bool cycleMode = argc == 3 && std::strcmp(argv[1], "cycle") == 0;
     const bool stateMode = argc >= 3 && std::strcmp(argv[1], "state") == 0;
     int timedFrames = 0;
@@ -295,7 +295,7 @@ int main(int argc, char** argv)
     onReshape(kWidth, kHeight);
 
     if (keyframeMode) {
-        keyframes(std::strcmp(argv[2], "walk") == 0, argv[3]);
+        keyframes(std::strcmp(argv[2], kWalkGait.name) == 0, argv[3]);
     } else if (cycleMode) {
         cycle(argv[2]);
     } else {

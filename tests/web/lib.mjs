@@ -41,15 +41,15 @@ export const launch = (extra = []) => puppeteer.launch(chromiumOptions(extra));
 // after its load). waitFrame(condition) resolves with the
 // next frame whose state meets condition (an expression of `state`): that state
 // and the pixels read in the frame hook (RGBA, rows bottom-up, base64); or after
-// 10 s with the state then alone. `drawn` counts the frames.
+// 10 s (ms; 0: no time limit) with the state then alone. `drawn` counts the frames.
 export function hookFrames() {
   const waiting = new Set();
   const stateNow = () => JSON.parse(Module.UTF8ToString(Module._quadrupedState()));
   window.drawn = 0;
-  window.waitFrame = (condition) => new Promise((resolve) => {
+  window.waitFrame = (condition, ms = 10000) => new Promise((resolve) => {
     const waiter = { wanted: new Function('state', `return ${condition};`), resolve };
     waiting.add(waiter);
-    setTimeout(() => waiting.delete(waiter) && resolve({ state: window.Module?.calledRun && stateNow() }), 10000);
+    if (ms) setTimeout(() => waiting.delete(waiter) && resolve({ state: window.Module?.calledRun && stateNow() }), ms);
   });
   window.firstFrame = waitFrame('true');
   addEventListener('frame', () => {

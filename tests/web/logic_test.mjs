@@ -9,6 +9,7 @@ import { readFileSync } from 'node:fs';
 import { test } from 'node:test';
 import { execFileSync } from 'node:child_process';
 import * as grammar from '../../web/page/grammar.js';
+import { History } from '../../web/page/history.js';
 import * as keyrules from '../../web/page/keyrules.js';
 import { makeModel } from '../../web/page/model.js';
 import * as source from '../../web/page/source.js';
@@ -60,13 +61,8 @@ test('links read and written', () => {
     ['keys=0b', '0b', 1, /whole number/], ['keys=01b', '01b', 1, /whole number/], ['keys=9000b_1001b', '1001b', 2, /more than 10,000 keys/],
     ['keys=b__b', '', 2, /empty/], ['keys=b_', '', 2, /empty/], ['keys=B', 'B', 1, /no such key/], ['keys=%E0b', '%E0b', 1, /no such key/],
     ['top', 'top', 0, /holds "edit=" and "keys="/], ['keys=b&keys=b', 'keys=b', 0, /twice/],
-    ['edit=x0.hr.lower5', 'x0.hr.lower5', 1, /no such gait/], ['edit=w0.hr.upper5_w3.hr.lower5', 'w3.hr.lower5', 2, /no such keyframe/],
-    ['edit=r2.hr.lower5', 'r2.hr.lower5', 1, /the run stores 0 to 1/], ['edit=w01.hr.lower5', 'w01.hr.lower5', 1, /no such keyframe/],
-    ['edit=w0.hx.lower5', 'w0.hx.lower5', 1, /no such leg/], ['edit=w0.hr.knee5', 'w0.hr.knee5', 1, /no such joint/],
-    ['edit=w0.fr.upper5', 'w0.fr.upper5', 1, /no upper joint/], ['edit=w0.hr.lower180.1', 'w0.hr.lower180.1', 1, /from -180 to 180/],
-    ['edit=w0.hr.lower-181', 'w0.hr.lower-181', 1, /from -180 to 180/], ['edit=w0.hr.lower1.25', 'w0.hr.lower1.25', 1, /one decimal/],
-    ['edit=w0.hr.lower5x', 'w0.hr.lower5x', 1, /one decimal/], ['edit=w0.hr.lower', 'w0.hr.lower', 1, /one decimal/],
-    ['edit=w0_hr', 'w0', 1, /reads like/], [`edit=${Array(201).fill('w0.hr.lower5').join('_')}`, 'w0.hr.lower5', 201, /more than 200 edits/],
+    ['edit=w0.hr.upper5_w3.hr.lower5', 'w3.hr.lower5', 2, /no such keyframe/],
+    [`edit=${Array(201).fill('w0.hr.lower5').join('_')}`, 'w0.hr.lower5', 201, /more than 200 edits/],
   ]) {
     const refusal = (() => { try { read(fragment); } catch (error) { return error; } })();
     assert.ok(refusal instanceof grammar.Refusal, fragment);
@@ -83,6 +79,20 @@ test('links read and written', () => {
   assert.equal(full.linkable, true);
   full.add(',');
   assert.deepEqual([full.linkable, full.runs], [false, [['b', grammar.kLinkLimit]]]);
+});
+
+test('edits as the tools read them: the grammar\'s cases (tests/edit_cases.txt)', () => {
+  const cases = readFileSync(new URL('../edit_cases.txt', import.meta.url), 'utf8').split('\n').filter((line) => /^[^#].* => /.test(line));
+  assert.ok(cases.length > 30);
+  for (const [edits, wanted] of cases.map((line) => line.split(' => '))) {
+    const read = () => [...grammar.readEdits(edits === '-' ? '' : edits, links).values()];
+    if (wanted.startsWith('refused: ')) {
+      assert.throws(read, (refusal) => refusal instanceof grammar.Refusal && refusal.why.includes(wanted.slice(9)), edits);
+      continue;
+    }
+    const cells = wanted !== 'none' ? wanted.split(', ').map((cell) => cell.split(' ').map(Number)) : [];
+    assert.deepEqual(read().map(({ gait, keyframe, leg, joint, degrees }) => [gait, keyframe, leg, joint, degrees + 0]), cells, edits);
+  }
 });
 
 test('random links read and write back exactly', () => {
@@ -157,4 +167,24 @@ test('the tables as gait/tables.cpp writes them, byte for byte, also with an edi
   assert.equal(source.tablesSource(tables, model), block);
   tables.walk[2][0][1] = -12.5; // the lower column grows to its widest number
   assert.match(source.tablesSource(tables, model), /^ {4}\{0, 0, {2}15, {3}-35, {2}70, {2}0\},\n(.*\n){7} {4}\{2, 0, {2}20, -12\.5, {2}38, {2}0\},$/m);
+});
+
+test('the undo history: steps, one gathered from many changes, undone and redone; Ctrl+Z and Ctrl+Shift+Z', () => {
+  const history = new History();
+  const at = (leg) => ({ gait: 0, keyframe: 0, leg, joint: 1 });
+  history.record('a', at(0), 10, 11, 'a to 11');
+  history.record('b', at(1), 5, 5, 'no change'); // no step
+  history.begin('a drag');
+  history.record('a', at(0), 11, 12), history.record('a', at(0), 12, 20), history.record('b', at(1), 5, 6);
+  history.end();
+  assert.deepEqual(history.undo(), { words: 'a drag', angles: [{ at: at(0), degrees: 11 }, { at: at(1), degrees: 5 }] });
+  assert.deepEqual(history.undo(), { words: 'a to 11', angles: [{ at: at(0), degrees: 10 }] });
+  assert.equal(history.undo(), null);
+  assert.deepEqual(history.redo(), { words: 'a to 11', angles: [{ at: at(0), degrees: 11 }] });
+  history.record('b', at(1), 5, 7, 'b to 7'); // a new change: nothing left to redo
+  assert.equal(history.redo(), null);
+  assert.deepEqual(history.undo().words, 'b to 7');
+  assert.deepEqual([{ key: 'z', ctrlKey: true }, { key: 'Z', ctrlKey: true, shiftKey: true }, { key: 'z' }, { key: 'z', metaKey: true },
+    { key: 'z', ctrlKey: true, altKey: true }].map((event) => keyrules.undoKey(event)), ['undo', 'redo', null, null, null]);
+  assert.equal(keyrules.undoKey({ key: 'z', metaKey: true }, true), 'undo');
 });

@@ -12,6 +12,7 @@ import { createRequire } from 'node:module';
 import { join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { promisify } from 'node:util';
+import { makeModel } from '../../web/page/model.js';
 import { lostText, noWebGLText, unloadedText } from '../../web/page/words.js';
 import { desktopHolder, hookFrames, launch, linkText, randomKeys, seeded, serve } from './lib.mjs';
 
@@ -19,6 +20,7 @@ const [siteDir, toolsDir, workDir, flag, shotDir] = process.argv.slice(2);
 if (!workDir || (flag && (flag !== '--screenshot' || !shotDir)))
   throw new Error('usage: node page_test.mjs SITE_DIR TOOLS_DIR WORK_DIR [--screenshot DIR]');
 let failed = 0;
+const model = makeModel(execFileSync(join(toolsDir, 'print_model'), { encoding: 'utf8' })); // the program's facts
 function check(name, ok, detail = '') { failed += !ok; console.log(`${ok ? 'ok  ' : 'FAIL'} ${name}${detail ? `: ${detail}` : ''}`); }
 
 const holdAgainstDesktop = desktopHolder(check, toolsDir, workDir);
@@ -95,16 +97,18 @@ async function checkPose(page, name, { gait, keyframe, substep }, edit = '') {
   const wanted = pose.map(([leg]) => [leg, ...joints.map((joint) => csv[`${leg} ${joint.toLowerCase()}`] ?? '–')
     .map((angle) => (angle === '–' ? angle : (+angle).toFixed(1)))]);
   check(`${name}: the pose table is pose_csv's`, JSON.stringify(pose) === JSON.stringify(wanted), JSON.stringify(pose));
-  const [half, next, swapped] = [gait === 'walk' ? 3 : 2, (keyframe + 1) % (gait === 'walk' ? 6 : 4), keyframe >= (gait === 'walk' ? 3 : 2)];
+  const { stored: half, cycle: keyframes } = model.gaits.find(({ name }) => name === gait);
+  const [next, swapped] = [(keyframe + 1) % keyframes, keyframe >= half];
+  const partner = (leg) => model.legs[model.legs.find(({ name }) => name === leg).partner].name;
   const [mark, caption, rows] = tables[keyframe % half];
-  const drawn = rows.map(([leg, ...angles]) => [swapped ? leg.replace(/right|left/, (side) => (side === 'right' ? 'left' : 'right')) : leg,
+  const drawn = rows.map(([leg, ...angles]) => [swapped ? partner(leg) : leg,
     ...angles.map((angle) => (angle === '–' ? angle : (+angle).toFixed(1)))]);
   check(`${name}: keyframes ${keyframe} and ${next} marked, the blend, the swap`, mark === 'now' && tables[next % half][0] === 'next' &&
     caption.includes('swapped') === swapped && mirror === swapped && JSON.stringify(drawn.sort()) === JSON.stringify([...pose].sort()) &&
     blend === `Blending keyframe ${keyframe} into keyframe ${next}: ${(substep / 10).toFixed(1)} of the way (sub-step ${substep} / 10).`,
     `${tables.map(([mark]) => mark)} ${blend} ${caption}`);
   const points = plotted.map(([line, points]) => [line, points.split(' ').map((point) => point.split(',').map(Number))]);
-  check(`${name}: the plot is pose_csv's cycle, the step now marked`, points.length === 14 && upright && +now === cycle.indexOf(csv) &&
+  check(`${name}: the plot is pose_csv's cycle, the step now marked`, points.length === model.legs.flatMap(({ joints }) => joints.filter(Boolean)).length && upright && +now === cycle.indexOf(csv) &&
     points.every(([line, angles]) => angles.length === cycle.length && angles.every(([step, angle]) => step === +cycle[step].step &&
       Math.abs(angle - cycle[step][line]) <= 1e-5 * Math.max(1, Math.abs(angle)))), `${points.length} lines, upright ${upright}, now ${now}`);
 }
@@ -115,10 +119,10 @@ async function buildCopied(cpp, edit) {
   const [src, run] = [fileURLToPath(new URL('../../', import.meta.url)), promisify(execFile)];
   const [tables, tool] = [join(workDir, 'tables.cpp'), join(workDir, 'pose_csv')];
   writeFileSync(tables, readFileSync(join(src, 'gait/tables.cpp'), 'utf8').replace(/\/\/ clang-format off\n.*\/\/ clang-format on\n/s, () => cpp));
-  await run('clang-format', ['--dry-run', '--Werror', `--style=file:${src}.clang-format`, tables]);
+  await run('clang-format-19', ['--dry-run', '--Werror', `--style=file:${src}.clang-format`, tables]);
   await run('g++', ['-std=c++17', '-Wall', '-Wextra', '-Werror', `-I${src}`, tables, join(src, 'tools/pose_csv.cpp'),
     join(toolsDir, 'libedits.a'), join(toolsDir, '../libquadruped_core.a'), '-lglut', '-lGLU', '-lGL', '-lm', '-o', tool]);
-  return ['walk', 'run'].every((gait) => JSON.stringify(poseCsv(gait, '', tool)) === JSON.stringify(poseCsv(gait, edit)));
+  return model.gaits.every(({ name }) => JSON.stringify(poseCsv(name, '', tool)) === JSON.stringify(poseCsv(name, edit)));
 }
 
 try {
@@ -161,7 +165,8 @@ try {
     [...document.querySelectorAll('#keyframes input.edited')].map((field) => field.getAttribute('aria-label'))]));
   check('the link records the edits and the keys received; the edited fields are marked', link === `#edit=${edits.both}&keys=12b_F1_10b_3,` &&
     marked.join() === 'walk keyframe 2, hind right, lower, degrees,run keyframe 0, front left, lower, degrees', `${link} ${marked}`);
-  check('the tables copied as C++, built: clang-format clean, pose_csv gives the angles the page showed', await copied.catch((error) => error.message));
+  const built = await copied.then((same) => (same ? '' : 'pose_csv gives other angles'), (error) => error.message);
+  check('the tables copied as C++, built: clang-format clean, pose_csv gives the angles the page showed', built === '', built);
   if (shotDir) await page.screenshot({ path: join(shotDir, 'web.png'), fullPage: true });
 
   await press('F7');
@@ -313,18 +318,19 @@ try {
   const turned = [await turns(), await sleep(500).then(turns), await second.end().then(turns), await sleep(400).then(turns)];
   check('two fingers: lifting one leaves the other\'s hold repeating until its own release', turned[1] - turned[0] >= 3 && turned[3] === turned[2],
     turned.join(', '));
-  // Full screen on a phone: the pad goes along, with Step and a way out (F6) on the screen.
+  // Full screen on a phone: the pad goes along, with Step and a way out (F6) on the screen. Each change of full
+  // screen is an event, after which the program draws at its new size: the checks wait for that frame.
+  const sized = (full) => large.evaluate((full) => waitFrame(`Boolean(document.fullscreenElement) === ${full} &&
+    Module.canvas.width === ${full ? 'screen.width' : 640}`, 0), full);
   await large.tap('#pad [data-key="F5"]');
-  const onScreen = () => large.evaluate(() => document.fullscreenElement?.contains(pad) && ['b', 'F6'].every((key) => {
+  const full = await sized(true).then(() => large.evaluate(() => document.fullscreenElement.contains(pad) && ['b', 'F6'].every((key) => {
     const button = pad.querySelector(`[data-key="${key}"]`);
     const { x, y, width, height } = button.getBoundingClientRect();
     return document.elementFromPoint(x + width / 2, y + height / 2) === button;
-  }));
-  const full = await large.waitForFunction(() => document.fullscreenElement, { timeout: 3000 }).then(onScreen, () => false);
+  })));
   const stepped = await large.steps().then((before) => large.tap('#pad [data-key="b"]').then(large.steps).then((after) => after - before));
   await large.tap('#pad [data-key="F6"]');
-  const out = await large.waitForFunction(() => !document.fullscreenElement && Module.canvas.width === 640 && pad.closest('.program'),
-    { timeout: 3000 }).then(() => true, () => false);
+  const out = await sized(false).then(() => large.evaluate(() => Boolean(pad.closest('.program'))));
   check('full screen on a phone: Step and Leave on the screen, Leave back to the page', full && stepped === 1 && out, `${full} ${stepped} ${out}`);
   await large.tap('#pad [data-key="Escape"]');
   const quit = await large.waitForSelector('#ended:not([hidden])', { timeout: 3000 }).then(() =>
@@ -368,6 +374,15 @@ try {
     for (let i = 0; i < 3; i++) await bad.keyboard.press('b');
     await bad.reach('3 b after Reset', 'state.substep === 6');
     check('the plot marks the step now between keyframes', await bad.$eval('#plot .now', (mark) => mark.getAttribute('x1')) === '3');
+    // Ctrl+Z undoes each Reset in turn, Ctrl+Shift+Z redoes; the status line says which.
+    const undone = [];
+    for (const keys of [['Control', 'z'], ['Control', 'z'], ['Control', 'Shift', 'Z']]) {
+      for (const key of keys) await bad.keyboard.down(key);
+      for (const key of keys.reverse()) await bad.keyboard.up(key);
+      undone.push(await sleep(300).then(() => bad.evaluate(() => `${location.hash} ${document.getElementById('status').textContent}`)));
+    }
+    check('Ctrl+Z undoes each Reset, Ctrl+Shift+Z redoes, the status line says which', undone.join('|') === '#edit=r0.hr.upper40&keys=3b Undone: the reset of both gaits.|' +
+      '#edit=r0.hr.upper40_w0.hr.upper41&keys=3b Undone: the reset of the walk.|#edit=r0.hr.upper40&keys=3b Redone: the reset of the walk.', undone.join('|'));
     await bad.close();
 
     // A long link: the address holds all of it from the start, through a reload and Copy link; a lost

@@ -5,12 +5,15 @@
 // shows the tables as C++. The only page code that writes to the program:
 //   setAngle(at, degrees) -> boolean   at = { gait, keyframe, leg, joint }
 //   angleOf(at) -> number              the stored angle now
+//   beginChange(words) / endChange()   every setAngle between them is one undo step named by words
 // After every change it tells document 'tables'; after a change of the gait
-// shown, 'shown' (the plot follows both).
+// shown, 'shown' (the plot follows both). Undo and redo (buttons, Ctrl+Z and
+// Ctrl+Shift+Z) take back and give again each step.
 import { anglesTable, byId, setText, show } from './dom.js';
 import { angleText } from './grammar.js';
 import { onPageKey } from './keys.js';
 import { canvas, hasStopped, module, now, read, theModel } from './program.js';
+import { History } from './history.js';
 import { keyframeMarks, tablesSource } from './source.js';
 import { tell } from './status.js';
 import { blendText } from './words.js';
@@ -25,6 +28,11 @@ const readTables = () => (tables = read('quadrupedTables'));
 const storedIn = (from, { gait, keyframe, leg, joint }) => from[theModel().gaits[gait].name][keyframe][leg][joint];
 const kStep = { ArrowUp: 1, ArrowDown: -1, PageUp: 10, PageDown: -10 }; // degrees per key, or per − and +
 const kStepButtons = [['−', -1, 'less'], ['+', 1, 'more']];
+
+const history = new History();
+let replaying = false; // undo or redo writes: not a step of its own
+export const beginChange = (words) => history.begin(words);
+export const endChange = () => history.end();
 
 // The edits: the angles unlike the start's, as a Map from cellCode to { ...at, degrees }.
 export const edits = () => changes;
@@ -92,9 +100,11 @@ function markAngle(at) {
 // Writes an angle, to one decimal, into the program's table; false where the
 // program refuses it (not a number, or out of range). shown: the field shows it.
 export function setAngle(at, degrees, shown = true) {
+  const before = tables && angleOf(at);
   if (hasStopped() || !module._quadrupedSetAngle(Number(at.gait === 0), at.keyframe, at.leg, at.joint, Math.round(degrees * 10) / 10)) return false;
   readTables();
   const code = theModel().cellCode(at);
+  if (!replaying) history.record(code, at, before, angleOf(at), `${theModel().cellName(at)} to ${angleText(angleOf(at))}°`);
   changes.delete(code);
   if (angleOf(at) !== storedIn(startTables, at)) changes.set(code, { ...at, degrees: angleOf(at) });
   if (shown) showAngle(at);
@@ -112,18 +122,37 @@ const stepAngle = (at, step) => {
   return setAngle(at, Math.max(-mostDegrees, Math.min(mostDegrees, angleOf(at) + step)));
 };
 // The arrow and page keys on a focused field step its angle.
-function fieldKey(event) {
+function fieldKey(event, undoing) {
+  if (undoing) return undoing === 'undo' ? undo() : redo();
   if (!(event.key in kStep) || !event.target.at) return;
   event.preventDefault();
   stepAngle(event.target.at, kStep[event.key]);
 }
 onPageKey(fieldKey);
 // Reset: the start's angles written back, for one gait or for all.
-function reset(gaits) {
+function reset(gaits, words) {
+  beginChange(words);
   for (const edit of [...changes.values()].filter(({ gait }) => gaits.includes(gait))) setAngle(edit, storedIn(startTables, edit));
+  endChange();
 }
-byId('reset-gait').addEventListener('click', () => reset([shown]));
-byId('reset-all').addEventListener('click', () => reset(theModel().gaits.map((_, gait) => gait)));
+byId('reset-gait').addEventListener('click', () => reset([shown], `the reset of the ${theModel().gaits[shown].name}`));
+byId('reset-all').addEventListener('click', () => reset(theModel().gaits.map((_, gait) => gait), 'the reset of both gaits'));
+
+// Undo and redo: the step's angles written back, and the status line says which step.
+function again(step, done) {
+  if (!step || hasStopped()) return;
+  replaying = true;
+  try {
+    for (const { at, degrees } of step.angles) setAngle(at, degrees);
+  } finally {
+    replaying = false;
+  }
+  tell({ note: `${done}: ${step.words}.` });
+}
+export const undo = () => again(history.undo(), 'Undone');
+export const redo = () => again(history.redo(), 'Redone');
+byId('undo').addEventListener('click', undo);
+byId('redo').addEventListener('click', redo);
 // The tables changed: the source follows, the others hear 'tables', and a note about the old link no longer holds.
 function tablesChanged() {
   tell({ note: '' });

@@ -77,7 +77,7 @@ export function readEdit(token, model) {
 
 // The edit part: edits joined by "_", read as a Map from cellCode to edit; a
 // later edit of a cell takes the place of an earlier one.
-function readEdits(value, { model }) {
+export function readEdits(value, { model }) {
   const edits = new Map();
   (value ? value.split('_') : []).forEach((token, i) => {
     const edit = i >= kEditLimit ? { why: `more than ${kEditLimit} edits` } : readEdit(token, model);

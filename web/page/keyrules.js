@@ -68,6 +68,13 @@ export function pageKeeps(key, control) {
   return control === 'slider' && /^(Arrow|Home|End|Page)/.test(key);
 }
 
+// The editor's undo ("undo") and redo ("redo") keys, or null: Ctrl+Z and
+// Ctrl+Shift+Z, Cmd in place of Ctrl on a Mac (mac). The page keeps them.
+export function undoKey({ key, ctrlKey = false, metaKey = false, shiftKey = false, altKey = false }, mac = false) {
+  if ((mac ? metaKey : ctrlKey) === false || altKey || key.toLowerCase() !== 'z') return null;
+  return shiftKey ? 'redo' : 'undo';
+}
+
 // The player: b at a rate of steps a second, which may change while it plays.
 
 // When the next step falls (ms): one period of the rate now after the last

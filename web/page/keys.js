@@ -75,9 +75,16 @@ const keyClaims = [];
 export const onClaimedKey = (claims) => keyClaims.push(claims);
 // Before the toolkit's own listener: record what the program receives; hold
 // back every key until the page is ready and while a link replays, but Quit.
+const mac = /Mac|iPhone|iPad/.test(navigator.platform);
 addEventListener('keydown', (event) => {
   if (keyClaims.some((claims) => claims(event))) {
     event.preventDefault();
+    return event.stopImmediatePropagation();
+  }
+  const undoing = keyrules.undoKey(event, mac);
+  if (undoing) {
+    event.preventDefault();
+    pageKeyHandlers.forEach((handler) => handler(event, undoing));
     return event.stopImmediatePropagation();
   }
   if (keyrules.pageKeeps(event.key, controlOf(event.target))) {

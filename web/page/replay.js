@@ -2,7 +2,7 @@
 // keys through the keyboard's path, with the progress and Stop. The address
 // holds the whole link from the start.
 import { byId, show } from './dom.js';
-import { setAngle } from './editor.js';
+import { beginChange, endChange, setAngle } from './editor.js';
 import * as grammar from './grammar.js';
 import { keyTable, ready, send } from './keys.js';
 import { keyRecord, startRecord, writeLink } from './link.js';
@@ -27,7 +27,9 @@ export function begin() {
     if (!(refusal instanceof grammar.Refusal)) throw refusal;
     return tell({ note: refusalText(refusal) });
   }
+  beginChange('the link\'s edits');
   for (const edit of link.edit.values()) setAngle(edit, edit.degrees);
+  endChange();
   startRecord(link.keys);
   writeLink(); // the link as the page writes it: "1b_b" reads as "2b"
   if (keyRecord().count === 0) return;
