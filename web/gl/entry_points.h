@@ -6,8 +6,8 @@
 #include <GL/gl.h>
 
 #include "web/gl/mesh.h"
-#include "web/gl/stacks.h"
 #include "web/gl/picking.h"
+#include "web/gl/stacks.h"
 
 // The pipeline's primitive for a glBegin mode; false for one it cannot draw
 // (points, lines, polygons).
