@@ -44,14 +44,14 @@ constexpr int kTolerance = 1;
 constexpr int kEdgePixels = 4;
 
 // Every call the layer defines that a sequence makes.
+// clang-format off
 #define CALLS(X)                                                                                   \
-    X(glMatrixMode)                                                                                \
-    X(glLoadIdentity)                                                                              \
-    X(glPushMatrix) X(glPopMatrix) X(glTranslatef) X(glRotatef) X(glScalef) X(gluPerspective)      \
-        X(gluLookAt) X(glViewport) X(glClear) X(glEnable) X(glDisable) X(glColor3f) X(glColor3fv)  \
-            X(glNormal3f) X(glBegin) X(glVertex3f) X(glEnd) X(glLightfv) X(glMaterialfv)           \
-                X(glMateriali) X(gluNewQuadric) X(gluDeleteQuadric) X(gluCylinder)                 \
-                    X(glutSolidSphere) X(glutSolidCone) X(glutSolidCube)
+    X(glMatrixMode) X(glLoadIdentity) X(glPushMatrix) X(glPopMatrix) X(glTranslatef)               \
+    X(glRotatef) X(glScalef) X(gluPerspective) X(gluLookAt) X(glViewport) X(glClear)               \
+    X(glEnable) X(glDisable) X(glColor3f) X(glColor3fv) X(glNormal3f) X(glBegin) X(glVertex3f)     \
+    X(glEnd) X(glLightfv) X(glMaterialfv) X(glMateriali) X(gluNewQuadric) X(gluDeleteQuadric)      \
+    X(gluCylinder) X(glutSolidSphere) X(glutSolidCone) X(glutSolidCube)
+// clang-format on
 
 // One implementation of those calls: the layer's, or Mesa's, GLU's and freeglut's.
 struct Api {
