@@ -268,7 +268,7 @@ try {
     const layout = await page.evaluate(([width, height]) => [document.documentElement.scrollWidth - width, pad.getBoundingClientRect().bottom - height,
       ...[...document.querySelectorAll('button, input, [tabindex]')].filter((control) => control.getClientRects().length &&
         (['width', 'height'].some((side) => control.getBoundingClientRect()[side] < 44) ||
-         getComputedStyle(control).touchAction !== 'manipulation')).map((control) => control.outerHTML)], size);
+         !['manipulation', 'none'].includes(getComputedStyle(control).touchAction))).map((control) => control.outerHTML)], size);
     check(`${size.join(' x ')}: no sideways scrolling, the pad in view, every control 44 x 44 or more, no double-tap zoom`, layout.length === 2 &&
       layout[0] <= 0 && layout[1] <= 0, JSON.stringify(layout));
     await axe(page, `${size.join(' x ')}, running`);

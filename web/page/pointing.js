@@ -17,12 +17,11 @@ const kHoverTint = 'rgba(255, 255, 255, 0.35)';
 const kSelectedTint = 'rgba(0, 170, 255, 0.6)';
 
 // Set up once the program runs; the words, the chain and the thumb control
-// go after the canvas's picture of the last frame.
+// go below the pad.
 canvas.addEventListener('start', () => {
   const model = theModel();
   const { parts } = model;
   const byId = (id) => document.getElementById(id);
-  const place = byId('last-frame');
 
   // The overlay the mark is drawn on, the words, the chain and the thumb control.
   const overlay = Object.assign(document.createElement('canvas'), { id: 'marks', width: canvas.width, height: canvas.height });
@@ -40,7 +39,7 @@ canvas.addEventListener('start', () => {
       <output id="thumb-shown" for="thumb-angle"></output>
     </div>
     <details id="chain-box"><summary>The chain of transforms that places it</summary><ol id="chain"></ol></details>`;
-  place.after(panel);
+  byId('pad').parentNode.append(panel); // below the pad, which a phone keeps in view
 
   let hovered = -1; // the part under a hovering pointer
   let selected = null; // { part, cell } of the last part pointed at with a press
