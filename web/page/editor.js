@@ -31,6 +31,7 @@ const kStepButtons = [['−', -1, 'less'], ['+', 1, 'more']];
 
 const history = new History();
 let replaying = false; // undo or redo writes: not a step of its own
+let typedIn = null; // the field whose typing writes now: one step until it is left
 export const beginChange = (words) => history.begin(words);
 export const endChange = () => history.end();
 
@@ -61,8 +62,17 @@ export function build() {
       field.setAttribute('aria-label', `${model.cellName(at)}, degrees`);
       field.at = at;
       // Typing: each number the field reads goes in at once; leaving it shows what the program holds.
-      field.addEventListener('input', () => field.value !== '' && setAngle(at, field.valueAsNumber, false));
-      field.addEventListener('change', () => setAngle(at, field.valueAsNumber) || refuseAngle(at));
+      field.addEventListener('input', () => {
+        if (field.value === '') return;
+        typedIn = field;
+        setAngle(at, field.valueAsNumber, false);
+        typedIn = null;
+      });
+      field.addEventListener('change', () => {
+        if (!setAngle(at, field.valueAsNumber)) refuseAngle(at);
+        history.seal();
+      });
+      field.addEventListener('blur', () => history.seal());
       fields.set(model.cellCode(at), field);
       cell.append(...kStepButtons.map(([text, step, words]) => {
         const button = Object.assign(document.createElement('button'), { type: 'button', textContent: text, tabIndex: -1 });
@@ -104,7 +114,7 @@ export function setAngle(at, degrees, shown = true) {
   if (hasStopped() || !module._quadrupedSetAngle(Number(at.gait === 0), at.keyframe, at.leg, at.joint, Math.round(degrees * 10) / 10)) return false;
   readTables();
   const code = theModel().cellCode(at);
-  if (!replaying) history.record(code, at, before, angleOf(at), `${theModel().cellName(at)} to ${angleText(angleOf(at))}°`);
+  if (!replaying) history.record(code, at, before, angleOf(at), `${theModel().cellName(at)} to ${angleText(angleOf(at))}°`, typedIn);
   changes.delete(code);
   if (angleOf(at) !== storedIn(startTables, at)) changes.set(code, { ...at, degrees: angleOf(at) });
   if (shown) showAngle(at);

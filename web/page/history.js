@@ -10,7 +10,7 @@ export class History {
 
   // Every change until end() is one step, named by words.
   begin(words) {
-    this.open ??= { words, cells: new Map() };
+    this.open ??= { words, cells: new Map(), typing: null };
   }
 
   end() {
@@ -19,13 +19,29 @@ export class History {
     if (step?.cells.size) this.push(step);
   }
 
-  // A cell (by code) went from before to after; outside begin/end, a step of its own named by words.
-  record(code, at, before, after, words) {
+  // A cell (by code) went from before to after; outside begin/end, a step of
+  // its own named by words. Records with the same typing token (a field being
+  // typed in) join one step until seal(): typing "-49" is one step, not two.
+  record(code, at, before, after, words, typing = null) {
+    const last = this.done.at(-1);
+    if (!this.open && typing && last?.typing === typing && last.cells.has(code)) {
+      const cell = last.cells.get(code);
+      if (cell.before === after) this.done.pop(); // typed back to where it was
+      else Object.assign(last, { words }).cells.set(code, { ...cell, after });
+      this.undone = [];
+      return;
+    }
     if (before === after) return;
-    const step = this.open ?? { words, cells: new Map() };
+    const step = this.open ?? { words, cells: new Map(), typing: null };
     const cell = step.cells.get(code);
     step.cells.set(code, { at, before: cell ? cell.before : before, after });
-    if (!this.open) this.push(step);
+    if (!this.open) this.push(Object.assign(step, { typing }));
+  }
+
+  // The typing goes on no more: the next record is a step of its own.
+  seal() {
+    const last = this.done.at(-1);
+    if (last) last.typing = null;
   }
 
   push(step) {
