@@ -32,11 +32,9 @@ struct FeedbackVertex {
 };
 using Vertices = std::vector<FeedbackVertex>;
 
-// Vertices, in object coordinates of an identity modelview, of every primitive
-// that draw() issues, read back in order through OpenGL's feedback mode with
-// lighting off unless draw() turns it on (so each carries its current colour,
-// or its lit one). The box is +-h on each axis. The start view is loaded again
-// afterwards.
+// The vertices of every polygon draw() issues from an identity modelview, in
+// order, through feedback mode in an ortho box of +-h, with their colours (lit
+// only if draw() turns lighting on); the start view is loaded again after.
 Vertices feedbackVertices(const std::function<void()>& draw, double h = kFeedbackHalfSize)
 {
     glDisable(GL_LIGHTING);
@@ -54,14 +52,12 @@ Vertices feedbackVertices(const std::function<void()>& draw, double h = kFeedbac
     onReshape(kStartWidth, kStartHeight);
     EXPECT_GE(used, 0) << "feedback buffer overflow";
 
-    // Only polygons are drawn; window coordinates go back to the ortho box.
-    Vertices vertices;
+    Vertices vertices; // only polygons; window coordinates back to the ortho box
+    const double s = 2 * h / kFeedbackViewport;
     for (GLint i = 0; i < used;) {
         EXPECT_EQ(buffer[i++], GL_POLYGON_TOKEN);
-        const int count = static_cast<int>(buffer[i++]);
-        for (int v = 0; v < count; ++v, i += 7) {
+        for (int v = 0, count = int(buffer[i++]); v < count; ++v, i += 7) {
             const GLfloat* w = &buffer[i];
-            const double s = 2 * h / kFeedbackViewport;
             vertices.push_back(
                 {{-h + w[0] * s, -h + w[1] * s, -(2.0 * w[2] - 1.0) * h}, {w[3], w[4], w[5]}});
         }
@@ -216,9 +212,8 @@ TEST_F(Geometry, TreesStandTenApartWithTrunksAndCrownsTwoTall)
 
     // The grid: a crown's tip at every x and z from -40 to 30, 10 apart.
     std::set<std::pair<double, double>> tips, grid;
-    for (int i = -4; i <= 3; ++i)
-        for (int j = -4; j <= 3; ++j)
-            grid.insert({10.0 * i, 10.0 * j});
+    for (int i = 0; i < 64; ++i)
+        grid.insert({10.0 * (i / 8 - 4), 10.0 * (i % 8 - 4)});
     for (const FeedbackVertex& v : feedbackVertices(renderFrame, 50))
         if (v.p.y > 3.5) {
             ASSERT_NEAR(v.p.y, 4, 1e-4);
@@ -231,7 +226,7 @@ TEST_F(Lighting, GroundSeenFromAboveShinesWithTheLightsPlaceAndTheShininess)
 {
     // Looking straight down (the world's +y turned to the eye's +z), the
     // ground's normal is the direction to the (infinitely far) viewer. At a
-    // corner, with d the cosine of the angle to the light at (300, 2000, -20),
+    // corner, with d the cosine of the angle to the light, a point at (300, 2000, -20),
     // the half vector's cosine is sqrt((1 + d) / 2), and the lighting equation
     // gives: ground colour x (0.2 scene ambient + 1 light ambient + d diffuse)
     // + white material specular x light specular x sqrt((1 + d) / 2)^50.
