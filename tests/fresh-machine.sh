@@ -1,19 +1,14 @@
 #!/usr/bin/env bash
-# The README's commands on a new machine of the current Debian (debootstrap
-# minbase of the release that the mirror this machine's apt uses calls stable),
-# as root with no display and a bare environment, in two roots side by side:
-# - a bare one: scripts/run.sh installs what it needs and plays its demo, and
-#   the by-hand build works in a fresh copy of the tree;
-# - one with the test packages installed by the project's own scripts:
-#   scripts/test.sh --builds-only, the format and shell-script checks, the
-#   build with warnings as errors, the page, the npm packages, the Windows zip.
-# Nothing is left running in either. The base root, the test root's packages
-# (a layer on the base, made again when scripts/install-deps.sh changes), the
-# packages apt fetches and the roots' own /var/cache/quadruped (freeglut for
-# Windows) are kept per machine in CACHE_DIR; all is made again when a week old
-# or when the mirror's Release file changes. Each run works on overlays of
-# them in WORK_DIR, in mount and pid namespaces of its own.
-# Needs root; exits 77 (skipped) without it.
+# The README's commands on a new machine of the current Debian (a debootstrap
+# minbase of what this machine's apt mirror calls stable), as root with no
+# display and a bare environment, in two roots side by side: in a bare one
+# scripts/run.sh installs what it needs and plays its demo, and the by-hand
+# build works; in one with the test packages of scripts/install-deps.sh,
+# scripts/test.sh --builds-only. Nothing may be left running in either.
+# CACHE_DIR keeps the base root, the test packages' layer on it, apt's packages
+# and the roots' /var/cache/quadruped, made again when a week old or when the
+# mirror's Release changes; each run works on overlays of them in WORK_DIR, in
+# namespaces of its own. Needs root; exits 77 (skipped) without it.
 # Usage: tests/fresh-machine.sh SOURCE_DIR WORK_DIR [CACHE_DIR (/var/cache/quadruped/fresh-machine)]
 set -euo pipefail
 src=$(cd "$1" && pwd -P)
@@ -48,8 +43,7 @@ if [ ! -d "$cache/base" ] || ! cmp -s "$cache/Release.now" "$cache/Release" ||
 fi
 mkdir -p "$cache/archives/partial" "$cache/quadruped"
 
-# The tree as a developer has it: tracked and new files, not ignored ones (the
-# build folders) nor ones deleted but not yet committed.
+# The tree as a developer has it: tracked and new files, not ignored or deleted ones.
 git -C "$src" ls-files -z --cached --others --exclude-standard |
   tar -C "$src" --null --ignore-failed-read -T - -cf "$work/tree.tar" 2>/dev/null
 
@@ -82,8 +76,7 @@ in_root() {
   [ "$status" -eq 0 ] || { tail -n 40 "$work/$1.log"; return "$status"; }
 }
 
-# The test root's packages, put in by the project's own scripts: made once from
-# the base, and again when the base is new or scripts/install-deps.sh changes.
+# The test root's packages, made again when the base or scripts/install-deps.sh changes.
 tools_key=$(cat "$src/scripts/install-deps.sh" "$cache/Release" | sha256sum)
 if [ ! -d "$cache/tools" ] || [ "$(cat "$cache/tools.key" 2>/dev/null)" != "$tools_key" ]; then
   echo "fresh-machine: installing the test packages into a layer on the base root"
@@ -108,9 +101,8 @@ bare="set -euo pipefail
     [ -x \$f ] || { echo \"FAIL: the by-hand build left no \$f\"; exit 1; }; done
   $alone"
 # A git tree, since the format and shell-script checks list the tracked files.
-# Where the mirror has no source package of the release's freeglut (this
-# network's answers 404 for some), the Windows build cannot be tried: that is
-# said, and the rest still checked.
+# Where the mirror answers 404 for the source of the release's freeglut, the
+# Windows build cannot be tried: that is said, and the rest still checked.
 full="set -uo pipefail
   cd /root/quadruped; git -c init.defaultBranch=main init -q; git add -A
   $test_cmd --builds-only 2>&1 | tee /root/test.log; status=\${PIPESTATUS[0]}

@@ -32,11 +32,9 @@ struct FeedbackVertex {
 };
 using Vertices = std::vector<FeedbackVertex>;
 
-// Vertices, in object coordinates of an identity modelview, of every primitive
-// that draw() issues, read back in order through OpenGL's feedback mode with
-// lighting off unless draw() turns it on (so each carries its current colour,
-// or its lit one). The box is +-h on each axis. The start view is loaded again
-// afterwards.
+// The vertices of every polygon draw() issues from an identity modelview, in
+// order, through feedback mode in an ortho box of +-h, with their colours (lit
+// only if draw() turns lighting on); the start view is loaded again after.
 Vertices feedbackVertices(const std::function<void()>& draw, double h = kFeedbackHalfSize)
 {
     glDisable(GL_LIGHTING);
@@ -54,14 +52,12 @@ Vertices feedbackVertices(const std::function<void()>& draw, double h = kFeedbac
     onReshape(kStartWidth, kStartHeight);
     EXPECT_GE(used, 0) << "feedback buffer overflow";
 
-    // Only polygons are drawn; window coordinates go back to the ortho box.
-    Vertices vertices;
+    Vertices vertices; // only polygons; window coordinates back to the ortho box
+    const double s = 2 * h / kFeedbackViewport;
     for (GLint i = 0; i < used;) {
         EXPECT_EQ(buffer[i++], GL_POLYGON_TOKEN);
-        const int count = static_cast<int>(buffer[i++]);
-        for (int v = 0; v < count; ++v, i += 7) {
+        for (int v = 0, count = int(buffer[i++]); v < count; ++v, i += 7) {
             const GLfloat* w = &buffer[i];
-            const double s = 2 * h / kFeedbackViewport;
             vertices.push_back(
                 {{-h + w[0] * s, -h + w[1] * s, -(2.0 * w[2] - 1.0) * h}, {w[3], w[4], w[5]}});
         }
@@ -126,19 +122,6 @@ TEST_F(Geometry, StraightLegsReachDownToTheirPawBasesUnderTheirHips)
     }
 }
 
-TEST_F(Geometry, HeadPieceHangsOffTheRaisedNeck)
-{
-    const auto part = [](bool head) { // neck first, then head: two boxes of one tessellation
-        const Vertices v = feedbackVertices(drawHead);
-        const auto half = v.begin() + long(v.size() / 2);
-        return box(head ? Vertices(half, v.end()) : Vertices(v.begin(), half));
-    };
-    expectNear(part(false).centre, {0, 0, 0});
-    expectNear(part(true).centre, {0.3012, 0.0750, 0}); // (0.8012, 0.2350) on the figure
-    scene.headAngle = 45.0f;                            // the neck lies level: 0.7 long, 0.2 high
-    expectNear(part(false).size, {0.7, 0.2, 0.1}, 1e-5);
-}
-
 TEST_F(Geometry, TailDroopsBackwardsBendsRisesInTheRunAndHalvesItsSwing)
 {
     // The second joint sphere marks where the first segment (0.2 long) ends,
@@ -184,41 +167,13 @@ TEST_F(Geometry, FigureStandsAtItsPlaceTurnedAndRidesTheBodyBobInTheRun)
     expectNear(placed(false).size, rest.size, 1e-6);
 }
 
-TEST_F(Geometry, BodyTubeAndJointSpheresKeepTheirRadii)
+TEST_F(Geometry, TreesStandTenApartWithTheirCrownsTipsFourHigh)
 {
-    // The body's middle ring (the end ellipsoids stop at x +-0.2325) lies on
-    // the tube of radius 0.25 scaled to semi-axes 0.2 (y) and 0.125 (z).
-    const Vertices ring = around(feedbackVertices(drawBody), {0, 0, 0}, -1, 0.2);
-    ASSERT_FALSE(ring.empty());
-    for (const FeedbackVertex& v : ring)
-        ASSERT_NEAR(std::hypot(v.p.y / 0.2, v.p.z / 0.125), 1.0, 1e-5) << v.p.y;
-    const Vertices joint = feedbackVertices(drawJoint);
-    ASSERT_FALSE(joint.empty());
-    for (const FeedbackVertex& v : joint)
-        ASSERT_NEAR(std::hypot(v.p.x, v.p.y, v.p.z), 0.04, 1e-5);
-}
-
-TEST_F(Geometry, TreesStandTenApartWithTrunksAndCrownsTwoTall)
-{
-    // One tree: a trunk of radius 0.2 from y 0 to 2 in bark brown, and a
-    // crown narrowing from radius 0.8 at y 2 to its tip at y 4.
-    Vertices trunk, crown;
-    for (const FeedbackVertex& v : feedbackVertices(drawTree))
-        (v.rgb[0] > 0.5f ? trunk : crown).push_back(v); // bark's red 0.54, the crown's 0.14
-    EXPECT_NEAR(box(trunk).lo.y, 0, 1e-5);
-    EXPECT_NEAR(box(trunk).size.y, 2, 1e-5);
-    EXPECT_NEAR(box(crown).lo.y, 2, 1e-5);
-    EXPECT_NEAR(box(crown).size.y, 2, 1e-5);
-    for (const FeedbackVertex& v : trunk)
-        ASSERT_NEAR(std::hypot(v.p.x, v.p.z), 0.2, 1e-5) << v.p.y;
-    for (const FeedbackVertex& v : crown)
-        ASSERT_NEAR(std::hypot(v.p.x, v.p.z), 0.4 * (4 - v.p.y), 1e-5) << v.p.y;
-
-    // The grid: a crown's tip at every x and z from -40 to 30, 10 apart.
+    // A crown's tip (above a trunk and a crown each 2 tall) at every x and z
+    // from -40 to 30, 10 apart.
     std::set<std::pair<double, double>> tips, grid;
-    for (int i = -4; i <= 3; ++i)
-        for (int j = -4; j <= 3; ++j)
-            grid.insert({10.0 * i, 10.0 * j});
+    for (int i = 0; i < 64; ++i)
+        grid.insert({10.0 * (i / 8 - 4), 10.0 * (i % 8 - 4)});
     for (const FeedbackVertex& v : feedbackVertices(renderFrame, 50))
         if (v.p.y > 3.5) {
             ASSERT_NEAR(v.p.y, 4, 1e-4);
@@ -231,7 +186,7 @@ TEST_F(Lighting, GroundSeenFromAboveShinesWithTheLightsPlaceAndTheShininess)
 {
     // Looking straight down (the world's +y turned to the eye's +z), the
     // ground's normal is the direction to the (infinitely far) viewer. At a
-    // corner, with d the cosine of the angle to the light at (300, 2000, -20),
+    // corner, with d the cosine of the angle to the light, a point at (300, 2000, -20),
     // the half vector's cosine is sqrt((1 + d) / 2), and the lighting equation
     // gives: ground colour x (0.2 scene ambient + 1 light ambient + d diffuse)
     // + white material specular x light specular x sqrt((1 + d) / 2)^50.

@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
 # The real program end to end. With no display: a failure status and one line.
-# Without a window manager: its window's title, place and size whatever its
-# arguments say, a first frame, the tail's own motion, Escape's exit status.
-# Under openbox: F5 (the whole screen) and F6 (the start size); then about 30 s
-# of a steady key stream (some 50 keys a second) on top of the tail's frames,
-# after which it still answers keys and its resident memory has grown by at
-# most 1 MiB since the first 5 s; and closing the window ends it with status 0.
+# Without a window manager: its title, place and size whatever its arguments
+# say, a first frame, the tail's own motion, Escape's exit status. Under
+# openbox: F5 and F6; then some 30 s of 50 keys a second on top of the tail's
+# frames, after which it still answers keys and its resident memory has grown
+# by at most 1 MiB since the first 5 s; closing the window ends it with status 0.
 # shellcheck source-path=SCRIPTDIR
 . "$(dirname "$0")/lib.sh"
 
@@ -28,23 +27,20 @@ for _ in 1 2; do waits wagged || fail "the tail did not keep moving with no key 
 { qd_quit && [ "$QD_STATUS" -eq 0 ]; } || fail "Escape: exit status ${QD_STATUS:-none}, expected 0"
 
 start_wm || fail "openbox did not start"
-# Fixed malloc thresholds: glibc's adaptive ones kept ~2 MiB of freed memory
-# at random, with nothing leaked.
+# Fixed malloc thresholds: glibc's adaptive ones kept ~2 MiB freed at random.
 qd_start env MALLOC_MMAP_THRESHOLD_=131072 MALLOC_TRIM_THRESHOLD_=131072 "$app" ||
   fail "the window did not appear under openbox (status ${QD_STATUS:-none})"
 f5_f6
 
 # Every key but F5, F6 and Escape, and keys that do nothing; each cycle ends in
-# the view it began in (forward motion off), where alone memory is read:
-# elsewhere readings differ by up to ~2.5 MiB.
+# the view it began in (forward motion off), the only one where memory is read.
 cycle=(b comma b period Left b x Right F7 b Up b F8 q Down b F1 b F11 F11
   B comma F2 b period less b greater F7 Left b space b Right F8 Up b Home b Down
   F1 b period b comma F11 F11 b Tab b)
 stream() { local end=$((SECONDS + $1)); while [ "$SECONDS" -lt "$end" ]; do qd_keys --delay 20 "${cycle[@]}"; done; }
 # Once F7 has turned the ground plain and back, every key before it is handled.
 answers() { qd_keys F7 && waits shows ground 320 355 13 64 13 && qd_keys F7 && waits shows ground 320 355 28 139 28; }
-# The lowest of 10 readings over 1 s (one taken while a frame is drawn is up to
-# ~3 MiB higher; leaked memory cannot go down again).
+# The lowest of 10 readings over 1 s: one during a frame is up to ~3 MiB higher.
 rss_kb() { for _ in {1..10}; do awk '/^VmRSS:/ { print $2 }' "/proc/$QD_PID/status"; sleep 0.1; done | sort -n | head -n 1; }
 qd_keys F11
 stream 5

@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
-# The Windows zip (scripts/windows.sh). Its four files; the exe's imports,
-# Windows's own DLLs alone (the C++ runtime and freeglut are linked in); then
-# the exe under Wine, in an Xvfb of its own with openbox, driven with xdotool:
-# its title's bytes, its size, frames that match render_frames' frames of the
-# same keys, F5 and F6, and Escape's exit status.
-# Wine's prefix is made once per machine and kept in CACHE_DIR/windows
-# (/var/cache/quadruped for root, else ~/.cache/quadruped; QUADRUPED_CACHE sets
-# it), where a lock keeps to one run at a time.
+# The Windows zip (scripts/windows.sh): its four files; the exe's imports,
+# Windows's own DLLs alone; the exe under Wine with openbox: its title's bytes,
+# frames that match render_frames' of the same keys, F5, F6 and Escape's exit
+# status. Wine's prefix is made once per machine, kept (behind a lock) in
+# QUADRUPED_CACHE/windows (/var/cache/quadruped for root, else ~/.cache/quadruped).
 # Usage: tests/e2e/windows.sh ZIP RENDER_FRAMES SOURCE_DIR KEYS_JSON
 # shellcheck source-path=SCRIPTDIR
 . "$(dirname "$0")/lib.sh"
@@ -35,10 +32,8 @@ foreign=$(grep -vixE '(kernel32|user32|gdi32|opengl32|glu32|winmm|advapi32|msvcr
 grep -q '^Subsystem.*(Windows GUI)' <<<"$headers" ||
   fail "quadruped.exe is not a GUI program: started from Explorer it opens a console too"
 
-# ---- the frames to match, drawn before the exe's window is on the screen.
-# Each state as the keys pressed since the one before: the first frame; 12 b,
-# F1, 10 b, three ',', F7 and Left; then also F8, F11, two b, '.', Right, Up
-# twice and Down. The tail is left at its start: under Wine its timer moves it.
+# ---- the frames to match, each state as the keys since the one before (the
+# tail is left at its start: under Wine its timer moves it).
 states=("" "$(printf 'b %.0s' {1..12})F1 $(printf 'b %.0s' {1..10}), , , F7 Left"
   "F8 F11 b b . Right Up Up Down")
 pressed=() # every key so far, for render_frames
@@ -56,8 +51,7 @@ cache=${QUADRUPED_CACHE:-$default_cache}/windows
 mkdir -p "$cache"
 exec 8>"$cache/wine.lock"
 flock 8
-# The C.UTF-8 locale gives Wine code page 1252, Western Windows's; no Mono
-# and Gecko, which a new prefix would offer to install.
+# C.UTF-8 gives Wine code page 1252, Western Windows's; no Mono and Gecko.
 WINEPREFIX="$cache/wine-$(dpkg-query -W -f '${Version}' wine64)"
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
 trap 'qd_stop; wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
