@@ -33,6 +33,7 @@
 #include <numeric>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "web/gl/entry_points.h"
@@ -84,8 +85,7 @@ const GLenum kLightParameters[] = {GL_AMBIENT, GL_DIFFUSE, GL_SPECULAR, GL_POSIT
 const GLenum kFaces[] = {GL_FRONT, GL_BACK, GL_FRONT_AND_BACK};
 const GLenum kModes[] = {GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN, GL_QUADS, GL_QUAD_STRIP};
 
-// A sequence: its calls by name and as code, and whether each leaves the
-// matrices readable (it is outside glBegin and glEnd).
+// A sequence: calls by name and as code, each with whether it is outside glBegin and glEnd.
 struct Call {
     const char* name;
     std::function<void(const Api&, GLUquadric*)> run;
@@ -326,18 +326,30 @@ private:
             if (chance(0.3))
                 scale();
         }
-        // Each shape's sizes. The cone is not flat: its base and side would
-        // lie in one plane (see flatAt_).
         const int slices = chance(0.05) ? 250 : below(40), stacks = below(12);
-        const double base = value(0, 2, {0, -0.5f}), top = value(0, 2, {0, -0.5f}),
-                     height = value(0, 3, {0, -1}), radius = value(0.1f, 2.5f, {0, -1}),
-                     coneBase = value(0.1f, 2, {0, -1}), coneHeight = value(0.1f, 3, {-1.5f}),
-                     size = value(0.2f, 3, {0, -2});
         switch (below(4)) {
-        case 0: CALL(gluCylinder, q, base, top, height, slices, stacks); break;
-        case 1: CALL(glutSolidSphere, radius, slices, stacks); break;
-        case 2: CALL(glutSolidCone, coneBase, coneHeight, slices, stacks); break;
-        default: CALL(glutSolidCube, size); break;
+        case 0: {
+            const double base = value(0, 2, {0, -0.5f}), top = value(0, 2, {0, -0.5f}),
+                         height = value(0, 3, {0, -1});
+            CALL(gluCylinder, q, base, top, height, slices, stacks);
+            break;
+        }
+        case 1: {
+            const double radius = value(0.1f, 2.5f, {0, -1});
+            CALL(glutSolidSphere, radius, slices, stacks);
+            break;
+        }
+        case 2: {
+            // Not flat: its base and side would lie in one plane (see flatAt_).
+            const double base = value(0.1f, 2, {0, -1}), height = value(0.1f, 3, {-1.5f});
+            CALL(glutSolidCone, base, height, slices, stacks);
+            break;
+        }
+        default: {
+            const double size = value(0.2f, 3, {0, -2});
+            CALL(glutSolidCube, size);
+            break;
+        }
         }
         if (placed)
             pop();
@@ -424,7 +436,6 @@ std::vector<unsigned char> draw(const Sequence& sequence, const Api& gl, std::ve
     gl.gluDeleteQuadric(quadric);
     gl.finish();
     std::vector<unsigned char> pixels(3 * kSize * kSize);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
     glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     return pixels;
@@ -453,8 +464,7 @@ struct Batch {
 };
 std::vector<Batch> batches; // what the pipelines below hand on
 
-// A pipeline that hands its batches to batches, emptied first, with the depth
-// test on; lit: with lighting and light 0 on, as the program draws.
+// Hands its batches to batches (emptied first); the depth test on, lit: light 0 too.
 ffp::Pipeline capturing(bool lit = false)
 {
     batches.clear();
@@ -604,10 +614,7 @@ TEST(Pipeline, SkippedFrameChangesTheStateOnly)
 TEST(EntryPoints, UnsupportedCallsStop)
 {
     static const GLfloat kRgba[4] = {0, 0, 0, 1};
-    const struct {
-        void (*call)();
-        const char* message;
-    } cases[] = {
+    const std::pair<void (*)(), const char*> cases[] = {
         {[] { glBegin(GL_POLYGON); }, "glBegin: mode 0x0009 is not supported"},
         {[] { glMatrixMode(GL_TEXTURE); }, "glMatrixMode: mode 0x1702 is not supported"},
         {[] { glEnable(GL_FOG); }, "glEnable: capability 0x0B60 is not supported"},
@@ -628,8 +635,8 @@ TEST(EntryPoints, UnsupportedCallsStop)
         {[] { glVertex3f(0, 0, 0); }, "glVertex3f outside glBegin and glEnd"},
         {[] { glEnd(); }, "glEnd without glBegin"},
     };
-    for (const auto& c : cases)
-        EXPECT_DEATH(c.call(), c.message);
+    for (const auto& [call, message] : cases)
+        EXPECT_DEATH(call(), message);
 }
 
 // The frame record picks the part of the nearest triangle at a pixel, as the
