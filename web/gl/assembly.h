@@ -11,8 +11,10 @@ enum class Primitive { Triangles, TriangleStrip, TriangleFan, Quads, QuadStrip }
 // Calls emit(a, b, c) with the vertex numbers of each triangle of a primitive
 // of n vertices, in order; vertices past the last whole triangle or quad make
 // none. Quads split along the diagonal from their second to their fourth
-// vertex, as Mesa's software rasteriser splits them, so that colours blend
-// across each quad the same way.
+// vertex, as Mesa's software rasteriser splits them when it clips the draw
+// (the program's ground reaches behind the eye), so that colours blend across
+// each quad the same way; a draw it need not clip, it splits from the first
+// vertex to the third.
 template <typename Emit> void assemble(Primitive primitive, std::size_t n, Emit emit)
 {
     switch (primitive) {
