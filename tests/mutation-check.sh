@@ -9,9 +9,14 @@ scratch=${SCRATCH:-$(mktemp -d)}
 [ -n "${SCRATCH:-}" ] || trap 'rm -rf "$scratch"' EXIT
 export LIBGL_ALWAYS_SOFTWARE=1 QUADRUPED_FUZZ_EVENTS=${QUADRUPED_FUZZ_EVENTS:-2000}
 
-mkdir -p "$scratch/src"
+# A reused copy takes only the files whose content changed, stamped now, so
+# that its build remakes what changed (make reads times, and a copy keeps them).
+rm -rf "$scratch/new" && mkdir -p "$scratch/new" "$scratch/src"
 git -C "$root" ls-files -co --exclude-standard -z | grep -zv '^tests/web/node_modules/' |
-  (cd "$root" && tar --null -T - -cf -) | tar -xf - -C "$scratch/src"
+  (cd "$root" && tar --null -T - -cf -) | tar -xf - -C "$scratch/new"
+(cd "$scratch/new" && find . -type f -print0) | while IFS= read -r -d '' f; do
+  cmp -s "$scratch/new/$f" "$scratch/src/$f" || { mkdir -p "$(dirname "$scratch/src/$f")" && cp "$scratch/new/$f" "$scratch/src/$f"; }
+done
 cmake -S "$scratch/src" -B "$scratch/build" -DQUADRUPED_TESTS=ON >"$scratch/build.log"
 cmake --build "$scratch/build" -j"$(nproc)" >>"$scratch/build.log"
 # Faults whose tests include the browser test rebuild the page too, in the

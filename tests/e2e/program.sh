@@ -28,8 +28,8 @@ for _ in 1 2; do waits wagged || fail "the tail did not keep moving with no key 
 
 start_wm || fail "openbox did not start"
 # Fixed malloc thresholds: glibc's adaptive ones kept ~2 MiB freed at random.
-qd_start env MALLOC_MMAP_THRESHOLD_=131072 MALLOC_TRIM_THRESHOLD_=131072 "$app" ||
-  fail "the window did not appear under openbox (status ${QD_STATUS:-none})"
+qd_start env MALLOC_MMAP_THRESHOLD_=131072 MALLOC_TRIM_THRESHOLD_=131072 "$app" || fail "the window did not appear under" \
+  "openbox (status ${QD_STATUS:-none}; process: $(ps -o stat=,etime= -p "$QD_PID"); named windows: $(xdotool search --name . | paste -sd ' '))"
 f5_f6
 
 # Every key but F5, F6 and Escape, and keys that do nothing; each cycle ends in
