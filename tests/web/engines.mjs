@@ -1,20 +1,17 @@
-// One surface over the three browser engines the page is tested in: chromium
-// (chromium-headless-shell, puppeteer-core over CDP), firefox (firefox-esr,
-// puppeteer-core over WebDriver BiDi) and webkit (WebKitGTK's MiniBrowser under
-// the X display, WebKitWebDriver and selenium-webdriver: classic WebDriver, no
-// BiDi). All draw WebGL on the CPU (SwiftShader; Mesa's llvmpipe).
-//   launchEngine(name, { webgl, check })  .version; .hookedEarly: whether the
-//     frame hook goes in before the page's scripts (not in webkit: just after
-//     its load); .pointerTypes: 'mouse' and 'touch', or 'mouse' and 'pen' (webkit)
-//   engine.open(url, { width, height, mobile, prepare })  a fresh profile each
-//     time; mobile (puppeteer's: a touch phone) and prepare(page), run before
-//     the page loads (no load for url null), are for puppeteer's; .raw its page
-//   page.evaluate(fn, ...args)  fn (or an expression's text) in the page, as JSON
-//   page.press(...keys)  keys as KeyboardEvent.key names them; an array a chord
-//   page.pointer(path, { type })  press at path[0], move along, release; points
-//     are canvas pixels [x, y], from the top left
-//   page.reach(what, condition)  the next frame whose state meets condition (the
-//     first frame without), pixels a Buffer, checked to come within 10 s
+// One surface over the three browser engines the page is tested in: chromium (puppeteer-core
+// over CDP), firefox (firefox-esr, puppeteer-core over WebDriver BiDi) and webkit (WebKitGTK's
+// MiniBrowser under the X display, through WebKitWebDriver and selenium-webdriver: classic
+// WebDriver, which has no hook before the page's scripts, so the frame hook goes in just after
+// its load). All draw WebGL on the CPU (SwiftShader; Mesa's llvmpipe).
+//   launchEngine(name, { webgl, check }).open(url, { width, height, mobile, prepare })  a page in
+//     a fresh profile; mobile (a touch phone) and prepare(page), run before it loads (no load for
+//     url null), are puppeteer's, and so is page.raw
+//   page.evaluate(fn, ...args)  fn (or an expression's text) in the page, its result as JSON
+//   page.press(...keys)  keys as KeyboardEvent.key names them; an array is a chord
+//   page.pointer(path, { type })  press at path[0], move along, release ('mouse'; 'touch'
+//     but in webkit, 'pen' in webkit); points are canvas pixels [x, y] from the top left
+//   page.reach(what, condition)  the next frame whose state meets condition (the first
+//     frame without), its pixels a Buffer, checked to come within 10 s
 //   page.settled()  [state, address, status line] once loaded and replayed
 //   page.problems()  page errors and console errors (none of the latter in webkit)
 import { execFile, spawn } from 'node:child_process';
@@ -23,11 +20,10 @@ import puppeteer from 'puppeteer-core';
 import { Builder } from 'selenium-webdriver';
 import { Command } from 'selenium-webdriver/lib/command.js';
 import { findFreePort } from 'selenium-webdriver/net/portprober.js';
-import { chromiumOptions, hookFrames } from './lib.mjs';
+import { chromiumOptions, hookFrames, sleep } from './lib.mjs';
 
 export const engineNames = ['chromium', 'firefox', 'webkit'];
 const run = promisify(execFile);
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 // Page errors, for the engine that reports none through its driver.
 function hookErrors() {
@@ -97,7 +93,7 @@ async function puppeteerEngine(name, webgl, check) {
       close: () => context.close(),
     });
   };
-  return { name, version: await browser.version(), hookedEarly: true, pointerTypes: ['mouse', 'touch'], open, close: () => browser.close() };
+  return { name, version: await browser.version(), hookedEarly: true, open, close: () => browser.close() };
 }
 
 // W3C key values of the keys that are not characters.
@@ -138,7 +134,7 @@ async function webkitEngine(webgl, check) {
       press: (...keys) => actions({ type: 'key', id: 'keys', actions: keys.flatMap(chord)
         .map(([type, key]) => ({ type: type === 'down' ? 'keyDown' : 'keyUp', value: specialKeys[key] ?? key })) }),
       pointer: async (path, { type = 'mouse' } = {}) => {
-        // Its driver gives touch as mouse events, so touch is left out; a pen is a pen.
+        // Its driver gives touch as mouse events.
         if (!['mouse', 'pen'].includes(type)) throw new Error(`webkit: no ${type} pointer through its driver`);
         const [start, ...rest] = (await evaluate(toViewport, path)).map(([x, y]) => ({ x: Math.round(x), y: Math.round(y) }));
         const move = (point) => ({ type: 'pointerMove', origin: 'viewport', duration: 0, ...point });
@@ -149,7 +145,7 @@ async function webkitEngine(webgl, check) {
       close: quit,
     });
   };
-  return { name: 'webkit', version: `MiniBrowser, ${version}`, hookedEarly: false, pointerTypes: ['mouse', 'pen'], open, close: async () => {} };
+  return { name: 'webkit', version: `MiniBrowser, ${version}`, hookedEarly: false, open, close: async () => {} };
 }
 
 // The named engine, launched; it throws, saying why, where it cannot be.

@@ -1,13 +1,8 @@
-// The browser build (SITE_DIR) in each engine that ENGINE... names (the driver's,
-// engines.mjs), side by side, one list of checks in each through real key and
-// pointer input (web_page adds Chromium's own: phones, touch, axe-core, links).
-// Frames are held against the desktop frame of the same state and edits, the
-// pose table and the plot against pose_csv (TOOLS_DIR holds both, print_model
-// and the libraries the tables copied as C++ are built with; render_frames
-// needs an X display; pictures go to WORK_DIR). Where to point is worked out
-// from the program's own transforms (lib.mjs's aimAt), not from the page's pick.
-// Then, in Firefox with WebGL turned off, the page says so, disables what needs
-// the program and throws nothing. An engine that cannot be driven fails the run.
+// The browser build (SITE_DIR) in each engine that ENGINE... names (engines.mjs's), side by side:
+// one list of checks through real key and pointer input (web_page adds Chromium's own), frames
+// held against the desktop frame of the same state and edits, the pose table and the plot against
+// pose_csv (both in TOOLS_DIR, with print_model and the libraries that the tables copied as C++
+// are built with; an X display; pictures to WORK_DIR); then Firefox without WebGL.
 import { execFile, execFileSync } from 'node:child_process';
 import { mkdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
@@ -15,7 +10,7 @@ import { fileURLToPath } from 'node:url';
 import { promisify } from 'node:util';
 import { makeModel } from '../../web/page/model.js';
 import { noWebGLText } from '../../web/page/words.js';
-import { aimAt, desktopHolder, dragPath, readTables, reporter, scene, serve, shin, sleep } from './lib.mjs';
+import { aimAt, cannotGoOn, desktopHolder, dragPath, poseCsv, readTables, reporter, scene, serve, shin, sleep } from './lib.mjs';
 import { engineNames, launchEngine } from './engines.mjs';
 
 const [siteDir, toolsDir, workDir, ...wanted] = process.argv.slice(2);
@@ -25,18 +20,14 @@ const site = await serve(siteDir);
 const { checker, finish } = reporter();
 const model = makeModel(execFileSync(join(toolsDir, 'print_model'), { encoding: 'utf8' })); // the program's facts
 const keysJson = JSON.parse(readFileSync(join(siteDir, 'keys.json'), 'utf8')).keys;
-// pose_csv's rows of a gait with edits: { 'step': …, 'keyframe': …, 'hind right upper': …, … }.
-const poseCsv = (gait, edit = '', tool = join(toolsDir, 'pose_csv')) => execFileSync(tool, [gait, edit], { encoding: 'utf8' })
-  .trim().split('\n').map((row, _, [head]) => Object.fromEntries(row.split(',').map((value, i) => [head.split(',')[i], value]))).slice(1);
+const poses = (gait, edit, tool = join(toolsDir, 'pose_csv')) => poseCsv(tool, gait, edit);
 // The keys of a link's keys= part, one by one: "12b_F1" is 12 b, then F1.
 const linkKeys = (hash) => (hash.match(/keys=([^&]*)/)?.[1] ?? '').split('_').filter(Boolean)
   .flatMap((token) => ((count, key) => Array(+(count || 1)).fill(key))(...token.match(/^(\d*)(.+)$/).slice(1)));
 
-// In a state at sub-step 0, with the tables edited as edit says: the pose table is
-// pose_csv's row of the same gait, keyframe and sub-step; the blend names the keyframe
-// and the next, which are marked; the one marked "now", read through the swap of each
-// pair's legs where the page says so, holds that very pose. The plot's points are
-// pose_csv's angles at every step of the cycle, drawn inside it upright, the step now marked.
+// At sub-step 0 with edit: the pose table is pose_csv's row; the blend names the keyframe and the
+// next, which are marked; the one marked "now", read through the pairs' swap where the page says so,
+// holds that pose. The plot is pose_csv's cycle, drawn inside it upright, the step now marked.
 async function checkPose(page, check, name, { gait, keyframe, substep }, edit = '') {
   const [[[, ...joints], ...pose], tables, blend, mirror, plotted, upright, now] = await page.evaluate(() => {
     const text = (cell) => cell.querySelector('input')?.value ?? cell.textContent;
@@ -49,7 +40,7 @@ async function checkPose(page, check, name, { gait, keyframe, substep }, edit = 
     lines.every((line) => line.getScreenCTM().d < 0 && within(line.getBoundingClientRect(), plot.getBoundingClientRect())),
     document.querySelector('#plot .now[visibility=visible]')?.getAttribute('x1')];
   });
-  const cycle = poseCsv(gait, edit);
+  const cycle = poses(gait, edit);
   const csv = cycle.find((row) => +row.keyframe === keyframe && +row.substep === substep) ?? {};
   const wanted = pose.map(([leg]) => [leg, ...joints.map((joint) => csv[`${leg} ${joint.toLowerCase()}`] ?? '–')
     .map((angle) => (angle === '–' ? angle : (+angle).toFixed(1)))]);
@@ -71,7 +62,7 @@ async function checkPose(page, check, name, { gait, keyframe, substep }, edit = 
 }
 
 // The tables copied as C++ in place of gait/tables.cpp's, clang-format clean, built with the
-// program's core: its pose_csv gives the angles of both gaits that pose_csv gives with the edits.
+// program's core: its pose_csv gives the angles that pose_csv gives with the edits.
 async function buildCopied(cpp, edit, name) {
   const [src, run] = [fileURLToPath(new URL('../../', import.meta.url)), promisify(execFile)];
   const [tables, tool] = [join(workDir, `${name}-tables.cpp`), join(workDir, `${name}-pose_csv`)];
@@ -79,7 +70,7 @@ async function buildCopied(cpp, edit, name) {
   await run('clang-format-19', ['--dry-run', '--Werror', `--style=file:${src}.clang-format`, tables]);
   await run('g++', ['-std=c++17', '-Wall', '-Wextra', '-Werror', `-I${src}`, tables, join(src, 'tools/pose_csv.cpp'),
     join(toolsDir, 'libedits.a'), join(toolsDir, '../libquadruped_core.a'), '-lglut', '-lGLU', '-lGL', '-lm', '-o', tool]);
-  return model.gaits.every(({ name }) => JSON.stringify(poseCsv(name, '', tool)) === JSON.stringify(poseCsv(name, edit)));
+  return model.gaits.every(({ name }) => JSON.stringify(poses(name, '', tool)) === JSON.stringify(poses(name, edit)));
 }
 
 // Keys, edits, the link they write, a lost context, the link replayed.
@@ -160,10 +151,7 @@ async function frames(engine, check, hold) {
   await linked.close(), await page.close();
 }
 
-// A click at the projected middle of the hind right shin names it; a drag of it towards
-// the figure's front raises walk keyframe 0, hind right, shin above its 70 degrees, and
-// nothing else; Ctrl+Z and Ctrl+Shift+Z undo and redo it; ] turns it one degree more and
-// reaches not the program; in the second half-cycle the same drag changes the partner's cell.
+// Pointing at the hind right shin: a click, a drag, its undo and redo, ], the second half-cycle.
 async function pointing(engine, check) {
   const page = await engine.open(site.url);
   await page.evaluate(() => firstFrame), await page.settled();
@@ -171,13 +159,12 @@ async function pointing(engine, check) {
   await page.pointer([aim[0]]);
   const named = await page.evaluate(() => document.getElementById('pointed').textContent);
   check('a click at the projected middle of the hind right shin names it', named.startsWith('hind right shin, turned by the shin joint: 70.0°'), named);
-  // The mark: tinted over the shin, clear elsewhere, so that the program's picture shows through.
   const marks = await page.evaluate(([[x, y]]) => {
     const overlay = document.getElementById('marks'), context = overlay.getContext('2d');
     return [context.getImageData(Math.round(x), Math.round(y), 1, 1).data[3], context.getImageData(5, 5, 1, 1).data[3], getComputedStyle(overlay).backgroundColor];
   }, aim);
   check('the shin is marked over the picture, which shows through elsewhere', marks[0] > 0 && marks[1] === 0 && marks[2] === 'rgba(0, 0, 0, 0)', marks.join(', '));
-  // The cells that differ between two readings of the tables, as "gait keyframe leg joint".
+  // The cells that differ between two readings of the tables, as "gait keyframe leg joint"; the tables after keys.
   const changed = (before, after) => Object.keys(before).flatMap((gait) => before[gait].flatMap((rows, k) =>
     rows.flatMap((row, leg) => row.map((v, joint) => (v !== after[gait][k][leg][joint] ? `${gait} ${k} ${leg} ${joint}` : null))))).filter(Boolean);
   const tablesAfter = async (...keys) => (await page.press(...keys), await sleep(100), page.evaluate(readTables));
@@ -212,24 +199,15 @@ async function pointing(engine, check) {
   await page.close();
 }
 
-// With WebGL turned off the page says so in plain words and disables what needs the program.
+// With WebGL turned off the page says so, disables what needs the program, and throws nothing
+// (the browser's own warning that it has no WebGL aside).
 async function withoutWebgl(name, check) {
   const engine = await launchEngine(name, { webgl: false, check });
   const page = await engine.open(site.url);
-  // The status line once the page no longer says it is loading (or after 10 s).
-  const words = await page.evaluate(() => new Promise((resolve) => {
-    const poll = (tries) => ((text) => (/^Loading/.test(text) && tries ? setTimeout(poll, 100, tries - 1) : resolve(text)))(
-      document.getElementById('status').textContent);
-    poll(100);
-  }));
-  check('WebGL off: the status line says the page needs it and what to try', words === noWebGLText, words);
-  const [controls, enabled] = await page.evaluate(() => ((all) => [all.length, all.filter((control) => !control.disabled)
-    .map((control) => control.id || control.dataset.key || control.getAttribute('aria-label'))])(
-    [...document.querySelectorAll('#pad :is(button, input), #editor :is(button, input, select)')]));
-  check('WebGL off: the pad, Play, the editor and Copy link are disabled', controls > 0 && enabled.length === 0, `${controls} controls, on: ${enabled}`);
-  // The browser's own warning that it has no WebGL aside.
+  const [said, off, status] = await cannotGoOn(page, noWebGLText);
   const problems = (await page.problems()).filter((problem) => !/^console: .*WebGL/i.test(problem));
-  check('WebGL off: no page error or console error', problems.length === 0, problems.join('; '));
+  check('WebGL off: the status line says so, the controls are off, nothing throws', said && off.length > 12 && off.every(Boolean) && !problems.length,
+    `${status} ${off.filter(Boolean).length} of ${off.length} off ${problems}`);
   await page.close(), await engine.close();
 }
 

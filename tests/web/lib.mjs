@@ -143,6 +143,9 @@ export function reporter() {
   const finish = () => (console.log(failed ? `${failed} failed` : 'all passed'), process.exit(failed ? 1 : 0));
   return { checker, finish };
 }
+// pose_csv's (tool's) rows of a gait with edits: { step: …, keyframe: …, 'hind right upper': …, … }.
+export const poseCsv = (tool, gait, edit = '') => execFileSync(tool, [gait, edit], { encoding: 'utf8' })
+  .trim().split('\n').map((row, _, [head]) => Object.fromEntries(row.split(',').map((value, i) => [head.split(',')[i], value]))).slice(1);
 export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 export const scene = ({ tailAngle, tailSwingUp, ...rest }) => JSON.stringify(rest); // all but the tail, which its timer moves
 // The program's stored tables, [gait][keyframe][leg][joint], as page.evaluate reads them.
@@ -180,3 +183,11 @@ export function aimAt(segment, below, reach) {
 // The hind right shin's aim, and the drag from it towards the figure's front, in steps.
 export const shin = ['hind right shin', 'hind right paw', 0.12];
 export const dragPath = ([a, b], steps = 8) => Array.from({ length: steps + 1 }, (_, i) => a.map((v, k) => v + ((b[k] - v) * i) / steps));
+// Where the page cannot go on: whether the status line comes to say words within 15 s, whether
+// each control that needs the program is off, and the status line.
+export const cannotGoOn = (page, words) => page.evaluate((words) => new Promise((resolve) => {
+  const poll = (tries) => ((text) => (text !== words && tries ? setTimeout(poll, 100, tries - 1) : resolve([text === words,
+    [...document.querySelectorAll('#pad :is(button, input), #editor :is(button, input, select)')].map((control) => control.disabled), text])))(
+    document.getElementById('status').textContent);
+  poll(150);
+}), words);

@@ -16,7 +16,7 @@ import * as keyrules from '../../web/page/keyrules.js';
 import { makeModel } from '../../web/page/model.js';
 import * as source from '../../web/page/source.js';
 import * as words from '../../web/page/words.js';
-import { linkText, randomKeys, seeded } from './lib.mjs';
+import { linkText, poseCsv, randomKeys, seeded } from './lib.mjs';
 
 const keys = keyrules.keyTable(JSON.parse(readFileSync(process.env.QUADRUPED_KEYS, 'utf8')));
 const model = makeModel(execFileSync(process.env.QUADRUPED_MODEL_TOOL, { encoding: 'utf8' })); // the program's own facts
@@ -193,20 +193,10 @@ test('the undo history: steps, one gathered from many changes, undone and redone
 
 // Pointing at the figure: at every step of both gaits' cycles, the cell that a pick names
 // and a drag changes is the stored angle that moves that joint most, its weight how far.
-const legs = model.legs.map(({ code }) => code), { joints } = model;
-
-// pose_csv's rows: { keyframe, substep, angles: { 'leg.joint': degrees } }.
-function poses(gait, edits = '') {
-  const [head, ...rows] = execFileSync(process.env.POSE_CSV, [gait, edits], { encoding: 'utf8' }).trim().split('\n');
-  const columns = head.split(',').slice(3).map((name) => {
-    const words = name.split(' ');
-    return `${legs[model.legs.findIndex(({ name: leg }) => leg === words.slice(0, 2).join(' '))]}.${words[2]}`;
-  });
-  return rows.map((row) => {
-    const [, keyframe, substep, ...angles] = row.split(',').map(Number);
-    return { keyframe, substep, angles: Object.fromEntries(columns.map((c, i) => [c, angles[i]])) };
-  });
-}
+const { joints } = model;
+// pose_csv's rows: { keyframe, substep, angles: { 'hind right lower': degrees, … } }.
+const poses = (gait, edits) => poseCsv(process.env.POSE_CSV, gait, edits).map(({ step, keyframe, substep, ...angles }) =>
+  ({ keyframe: +keyframe, substep: +substep, angles: Object.fromEntries(Object.entries(angles).map(([column, v]) => [column, +v])) }));
 
 test('the cell a pick names and a drag turns, at every step of both gaits', () => {
   model.gaits.forEach(({ name, stored: storedKeyframes }, gait) => {
@@ -214,16 +204,16 @@ test('the cell a pick names and a drag turns, at every step of both gaits', () =
     // How much each stored cell moves each joint at each step: its edit by 10 degrees.
     const moves = new Map();
     for (let keyframe = 0; keyframe < storedKeyframes; keyframe++)
-      for (const [leg, code] of legs.entries())
+      for (const [leg, { name: legName }] of model.legs.entries())
         for (const [joint, jointName] of joints.entries()) {
           if (!model.hasJoint(leg, joint)) continue;
-          const stored = base.find((row) => row.keyframe === keyframe && row.substep === 0).angles[`${code}.${jointName}`];
+          const stored = base.find((row) => row.keyframe === keyframe && row.substep === 0).angles[`${legName} ${jointName}`];
           const edited = poses(name, `${model.cellCode({ gait, keyframe, leg, joint })}${stored + 10}`);
           moves.set(`${keyframe}.${leg}.${joint}`, edited.map((row, step) => row.angles));
         }
     base.forEach((row, step) => {
       for (const column of Object.keys(row.angles)) {
-        const leg = legs.indexOf(column.split('.')[0]), joint = joints.indexOf(column.split('.')[1]);
+        const leg = model.legs.findIndex(({ name }) => column.startsWith(`${name} `)), joint = joints.indexOf(column.split(' ')[2]);
         const shown = cell.shownCell(model, gait, row, leg, joint);
         let most = null, share = 0;
         for (const [key, angles] of moves) {
