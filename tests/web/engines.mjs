@@ -1,39 +1,29 @@
-// One small surface over the three browser engines the page is tested in:
-//   chromium  Debian's chromium-headless-shell, through puppeteer-core (CDP);
-//   firefox   Debian's firefox-esr, headless, through puppeteer-core over WebDriver BiDi;
-//   webkit    WebKitGTK's MiniBrowser under the X display, through WebKitWebDriver and
-//             selenium-webdriver (classic W3C WebDriver: the driver has no BiDi).
-// All draw WebGL on the CPU (SwiftShader; Mesa's llvmpipe for the other two).
-//
-//   const engine = await launchEngine(name, { webgl })   webgl false: WebGL turned off
-//   engine.version, engine.hookedEarly   whether open() installs the hook before the page's
-//                                        scripts (chromium, firefox) or just after its load
-//                                        (webkit: classic WebDriver has no such hook)
-//   engine.pointerTypes                  what pointer() can be given: 'mouse' in all; 'touch'
-//                                        in chromium and firefox; 'pen' in webkit
-//   const page = await engine.open(url, { width, height })   a fresh profile each time
-//   await page.evaluate(fn, ...args)     fn (a function, or an expression's text) run in the
-//                                        page; its result, awaited, as JSON
-//   await page.press(...keys)            real key input; keys named as KeyboardEvent.key
-//                                        names them: 'b', ',', 'F1', 'ArrowRight', 'Escape'
-//   await page.pointer(path, { type })   press at path[0], move along the rest, release: one
-//                                        point is a click or a tap; points are [x, y] canvas
-//                                        pixels (x right, y down from the top left)
-//   await page.problems()                what went wrong so far: "page error: ..." (an uncaught
-//                                        error), "console: ..." (console.error; not in webkit)
-//   await page.close(); await engine.close()
-// open() installs lib.mjs's frame hook (waitFrame, firstFrame, drawn) in every page.
+// One surface over the three browser engines the page is tested in: chromium (puppeteer-core
+// over CDP), firefox (firefox-esr, puppeteer-core over WebDriver BiDi) and webkit (WebKitGTK's
+// MiniBrowser under the X display, through WebKitWebDriver and selenium-webdriver: classic
+// WebDriver, which has no hook before the page's scripts, so the frame hook goes in just after
+// its load). All draw WebGL on the CPU (SwiftShader; Mesa's llvmpipe).
+//   launchEngine(name, { webgl, check }).open(url, { width, height, mobile, prepare })  a page in
+//     a fresh profile; mobile (a touch phone) and prepare(page), run before it loads (no load for
+//     url null), are puppeteer's, and so is page.raw
+//   page.evaluate(fn, ...args)  fn (or an expression's text) in the page, its result as JSON
+//   page.press(...keys)  keys as KeyboardEvent.key names them; an array is a chord
+//   page.pointer(path, { type })  press at path[0], move along, release ('mouse'; 'touch'
+//     but in webkit, 'pen' in webkit); points are canvas pixels [x, y] from the top left
+//   page.reach(what, condition)  the next frame whose state meets condition (the first
+//     frame without), its pixels a Buffer, checked to come within 10 s
+//   page.settled()  [state, address, status line] once loaded and replayed
+//   page.problems()  page errors and console errors (none of the latter in webkit)
 import { execFile, spawn } from 'node:child_process';
 import { promisify } from 'node:util';
 import puppeteer from 'puppeteer-core';
 import { Builder } from 'selenium-webdriver';
 import { Command } from 'selenium-webdriver/lib/command.js';
 import { findFreePort } from 'selenium-webdriver/net/portprober.js';
-import { chromiumOptions, hookFrames } from './lib.mjs';
+import { chromiumOptions, hookFrames, sleep } from './lib.mjs';
 
 export const engineNames = ['chromium', 'firefox', 'webkit'];
 const run = promisify(execFile);
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 // Page errors, for the engine that reports none through its driver.
 function hookErrors() {
@@ -48,25 +38,45 @@ function toViewport(path) {
   const box = canvas.getBoundingClientRect();
   return path.map(([x, y]) => [box.left + ((x + 0.5) * box.width) / canvas.width, box.top + ((y + 0.5) * box.height) / canvas.height]);
 }
+// The page's state, address and status line once it has loaded and replayed its link (or after 20 s).
+const settled = () => new Promise((resolve) => {
+  const poll = (tries) => (tries && (!window.Module?.calledRun || /Loading|Replaying/.test(document.getElementById('status').textContent))
+    ? setTimeout(poll, 50, tries - 1)
+    : resolve([JSON.parse(Module.UTF8ToString(Module._quadrupedState())), location.hash, document.getElementById('status').textContent]));
+  poll(400);
+});
+// What every engine's page has on top of its driver's own.
+const surface = (check, page) => Object.assign(page, {
+  reach: async (what, condition) => {
+    const frame = await page.evaluate((condition) => (condition ? waitFrame(condition) : firstFrame), condition);
+    check(what, frame.pixels, frame.pixels ? '' : `none within 10 s; the state: ${JSON.stringify(frame.state)}`);
+    return frame.pixels && { ...frame, pixels: Buffer.from(frame.pixels, 'base64') };
+  },
+  settled: () => page.evaluate(settled),
+});
+// A chord of keys (one key, or an array) as key downs, then key ups the other way round.
+const chord = (key) => ((keys) => [...keys.map((k) => ['down', k]), ...[...keys].reverse().map((k) => ['up', k])])([key].flat());
 
-async function puppeteerEngine(name, webgl) {
+async function puppeteerEngine(name, webgl, check) {
   const browser = await puppeteer.launch(name === 'chromium'
     ? chromiumOptions(webgl ? [] : ['--disable-webgl'])
     : { browser: 'firefox', executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr', headless: true,
         extraPrefsFirefox: { 'webgl.disabled': !webgl } });
-  const open = async (url, { width = 1200, height = 800 } = {}) => {
+  const open = async (url, { width = 1200, height = 800, mobile = false, prepare } = {}) => {
     const context = await browser.createBrowserContext();
     const page = await context.newPage();
     const problems = [];
     page.on('console', (message) => message.type() === 'error' && problems.push(`console: ${message.text()}`))
       .on('pageerror', (error) => problems.push(`page error: ${error.message}`));
-    await page.setViewport({ width, height, deviceScaleFactor: 1 });
+    await page.setViewport({ width, height, deviceScaleFactor: 1, ...(mobile && { isMobile: true, hasTouch: true }) });
     await page.evaluateOnNewDocument(hook);
-    await page.goto(url);
+    await prepare?.(page);
+    if (url) await page.goto(url);
     const evaluate = (fn, ...args) => page.evaluate(fn, ...args);
-    return {
+    return surface(check, {
+      raw: page,
       evaluate,
-      press: async (...keys) => { for (const key of keys) await page.keyboard.press(key); },
+      press: async (...keys) => { for (const [type, key] of keys.flatMap(chord)) await page.keyboard[type](key); },
       pointer: async (path, { type = 'mouse' } = {}) => {
         const [[x, y], ...rest] = await evaluate(toViewport, path);
         if (type === 'touch') {
@@ -81,9 +91,9 @@ async function puppeteerEngine(name, webgl) {
       },
       problems: async () => [...problems],
       close: () => context.close(),
-    };
+    });
   };
-  return { name, version: await browser.version(), hookedEarly: true, pointerTypes: ['mouse', 'touch'], open, close: () => browser.close() };
+  return { name, version: await browser.version(), hookedEarly: true, open, close: () => browser.close() };
 }
 
 // W3C key values of the keys that are not characters.
@@ -94,7 +104,7 @@ const specialKeys = { Backspace: '\uE003', Tab: '\uE004', Enter: '\uE007', Shift
 
 // Each open() is a session of its own, with a WebKitWebDriver (which holds one
 // session at a time) and a MiniBrowser of its own, whose automation mode keeps no data.
-async function webkitEngine(webgl) {
+async function webkitEngine(webgl, check) {
   const binary = process.env.MINIBROWSER || '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
   const version = (await run(binary, ['--version'])).stdout.trim();
   const session = async (size) => {
@@ -119,12 +129,12 @@ async function webkitEngine(webgl) {
     const actions = (sequence) => driver.execute(new Command('actions').setParameter('actions', [sequence]));
     await driver.get(url);
     await driver.executeScript(hook);
-    return {
+    return surface(check, {
       evaluate,
-      press: (...keys) => actions({ type: 'key', id: 'keys', actions: keys.flatMap((key) =>
-        ['keyDown', 'keyUp'].map((type) => ({ type, value: specialKeys[key] ?? key }))) }),
+      press: (...keys) => actions({ type: 'key', id: 'keys', actions: keys.flatMap(chord)
+        .map(([type, key]) => ({ type: type === 'down' ? 'keyDown' : 'keyUp', value: specialKeys[key] ?? key })) }),
       pointer: async (path, { type = 'mouse' } = {}) => {
-        // Its driver gives touch as mouse events, so touch is left out; a pen is a pen.
+        // Its driver gives touch as mouse events.
         if (!['mouse', 'pen'].includes(type)) throw new Error(`webkit: no ${type} pointer through its driver`);
         const [start, ...rest] = (await evaluate(toViewport, path)).map(([x, y]) => ({ x: Math.round(x), y: Math.round(y) }));
         const move = (point) => ({ type: 'pointerMove', origin: 'viewport', duration: 0, ...point });
@@ -133,13 +143,13 @@ async function webkitEngine(webgl) {
       },
       problems: () => evaluate(() => window.pageErrors ?? ['the error hook is gone']),
       close: quit,
-    };
+    });
   };
-  return { name: 'webkit', version: `MiniBrowser, ${version}`, hookedEarly: false, pointerTypes: ['mouse', 'pen'], open, close: async () => {} };
+  return { name: 'webkit', version: `MiniBrowser, ${version}`, hookedEarly: false, open, close: async () => {} };
 }
 
 // The named engine, launched; it throws, saying why, where it cannot be.
-export async function launchEngine(name, { webgl = true } = {}) {
+export async function launchEngine(name, { webgl = true, check } = {}) {
   if (!engineNames.includes(name)) throw new Error(`no engine named ${name}: ${engineNames.join(', ')}`);
-  return name === 'webkit' ? webkitEngine(webgl) : puppeteerEngine(name, webgl);
+  return name === 'webkit' ? webkitEngine(webgl, check) : puppeteerEngine(name, webgl, check);
 }

@@ -1,6 +1,7 @@
 // What the web tests and bench/web_measure.mjs share: the page folder served
-// on 127.0.0.1, Debian's headless Chromium driven through puppeteer-core, the
-// frame hook and the desktop frames the page's are held against, and random links.
+// on 127.0.0.1, Debian's headless Chromium's options, the frame hook, the
+// desktop frames the page's are held against, where on the canvas a leg's
+// segment is drawn, random links and the report of checks.
 import { execFileSync } from 'node:child_process';
 import { readFileSync, writeFileSync } from 'node:fs';
 import { createServer } from 'node:http';
@@ -8,11 +9,9 @@ import { readFile } from 'node:fs/promises';
 import { extname, join } from 'node:path';
 import puppeteer from 'puppeteer-core';
 
-// .wasm as what WebAssembly.instantiateStreaming asks for.
+// Serves dir at a free port (.wasm as instantiateStreaming asks for); resolves to { url, close }.
 const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8',
   '.css': 'text/css; charset=utf-8', '.json': 'application/json', '.wasm': 'application/wasm' };
-
-// Serves dir at a free port; resolves to { url, close }.
 export async function serve(dir) {
   const server = createServer((request, response) => {
     // The URL parser has already taken out any "..".
@@ -26,9 +25,7 @@ export async function serve(dir) {
   return { url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() };
 }
 
-// WebGL drawn by SwiftShader, the CPU renderer, so that the pictures do not
-// depend on a GPU; nothing reaches out to the network. extra: more switches
-// (such as --disable-webgl).
+// WebGL drawn by SwiftShader, on the CPU; nothing reaches out to the network; extra: more switches.
 export const chromiumOptions = (extra = []) => ({
   executablePath: process.env.CHROMIUM || '/usr/bin/chromium-headless-shell',
   headless: 'shell',
@@ -37,11 +34,10 @@ export const chromiumOptions = (extra = []) => ({
 });
 export const launch = (extra = []) => puppeteer.launch(chromiumOptions(extra));
 
-// Runs in the page before its scripts (where a driver has no such hook, just
-// after its load). waitFrame(condition) resolves with the
-// next frame whose state meets condition (an expression of `state`): that state
-// and the pixels read in the frame hook (RGBA, rows bottom-up, base64); or after
-// 10 s (ms; 0: no time limit) with the state then alone. `drawn` counts the frames.
+// Runs in the page before its scripts (or just after its load). waitFrame(condition)
+// resolves with the next frame whose state meets condition (an expression of `state`):
+// that state and the pixels read in the frame hook (RGBA, rows bottom-up, base64); or
+// after 10 s (ms; 0: no limit) with the state alone. `drawn` counts the frames.
 export function hookFrames() {
   const waiting = new Set();
   const stateNow = () => JSON.parse(Module.UTF8ToString(Module._quadrupedState()));
@@ -65,15 +61,11 @@ export function hookFrames() {
   }, true);
 }
 
-// Pass when 99 % of the canvas's pixels are within 8/255 in every channel of
-// the desktop frame of its state and the tables' edits, both 640 x 360
-// (render_frames' size: no aspect). Where an edit moves fewer pixels than that,
-// so do 90 % of the pixels in which the desktop's frames with edit and with
-// unlike (no edit, by default) differ. check(name, ok, detail) reports;
-// render_frames is in toolsDir, the frames go to workDir (the page's, when off).
-// With keys (named as the README's keys table names them), the desktop frame is
-// not of the state but of those keys pressed in the program from its start
-// (the tail, which its timer moves, set as the state has it).
+// Pass when 99 % of the canvas's pixels are within 8/255 in every channel of the desktop
+// frame (render_frames, in toolsDir; frames to workDir) of its state and edit, both 640 x 360,
+// and, where an edit moves fewer pixels than that, so do 90 % of those in which the desktop's
+// frames with edit and with unlike (no edit, by default) differ. With keys (as the keys table
+// names them) the desktop frame is of those keys pressed from the start, the tail as the state has it.
 export const desktopHolder = (check, toolsDir, workDir) => (name, frame, edit = '', unlike = edit ? '' : null, keys = []) => {
   if (!frame) return;
   const { state, width, height, pixels } = frame;
@@ -139,3 +131,63 @@ export function linkText(keys) {
   }
   return `keys=${tokens.join('_')}`;
 }
+
+// Checks, each printed as it is made (who: its engine, or none); finish() ends
+// the run with the count of those that failed.
+export function reporter() {
+  let failed = 0;
+  const checker = (who) => (name, ok, detail = '') => {
+    failed += !ok;
+    console.log(`${ok ? 'ok  ' : 'FAIL'} ${who ? `${who}: ` : ''}${name}${detail ? `: ${detail}` : ''}`);
+  };
+  const finish = () => (console.log(failed ? `${failed} failed` : 'all passed'), process.exit(failed ? 1 : 0));
+  return { checker, finish };
+}
+// pose_csv's (tool's) rows of a gait with edits: { step: …, keyframe: …, 'hind right upper': …, … }.
+export const poseCsv = (tool, gait, edit = '') => execFileSync(tool, [gait, edit], { encoding: 'utf8' })
+  .trim().split('\n').map((row, _, [head]) => Object.fromEntries(row.split(',').map((value, i) => [head.split(',')[i], value]))).slice(1);
+export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+export const scene = ({ tailAngle, tailSwingUp, ...rest }) => JSON.stringify(rest); // all but the tail, which its timer moves
+// The program's stored tables, [gait][keyframe][leg][joint], as page.evaluate reads them.
+export const readTables = () => JSON.parse(Module.UTF8ToString(Module._quadrupedTables()));
+
+// In the page, worked out from the program's transforms of the frame drawn,
+// not from the page's pick: the canvas pixel of the middle of a leg's segment
+// (halfway from its joint to the next one) and a point `reach` further along
+// the figure's front (+x); each joint placed by the camera's view times the
+// figure code's operations up to the segment's mark, multiplied out here.
+export function aimAt(segment, below, reach) {
+  const read = (name, ...args) => JSON.parse(Module.UTF8ToString(Module[`_${name}`](...args)));
+  const { parts } = JSON.parse(Module.UTF8ToString(Module._quadrupedModel()));
+  const product = (a, b) => a.map((_, i) => [0, 1, 2, 3].reduce((sum, k) => sum + a[k * 4 + (i % 4)] * b[(i >> 2) * 4 + k], 0));
+  const matrix = ([kind, ...v]) => {
+    if (kind === 'translate') return [1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, v[0], v[1], v[2], 1];
+    if (kind === 'scale') return [v[0], 0, 0, 0, 0, v[1], 0, 0, 0, 0, v[2], 0, 0, 0, 0, 1];
+    const [degrees, x, y, z] = v, r = (degrees * Math.PI) / 180, c = Math.cos(r), s = Math.sin(r), t = 1 - c;
+    return [t * x * x + c, t * x * y + s * z, t * x * z - s * y, 0, t * x * y - s * z, t * y * y + c, t * y * z + s * x, 0,
+      t * x * z + s * y, t * y * z - s * x, t * z * z + c, 0, 0, 0, 0, 1];
+  };
+  const placed = (name, count) => {
+    const record = read('quadrupedPart', parts.findIndex((part) => part?.name === name));
+    return { record, m: record.chain.slice(1, count ?? record.own).map(matrix).reduce(product, record.view) };
+  };
+  const top = placed(segment), bottom = placed(below), figure = placed(segment, 3); // the view, place, heading
+  const middle = [12, 13, 14].map((i) => (top.m[i] + bottom.m[i]) / 2);
+  const { projection, viewport: [vx, vy, width, height] } = top.record;
+  const pixel = (eye) => {
+    const clip = [0, 1, 2, 3].map((r) => projection[r] * eye[0] + projection[4 + r] * eye[1] + projection[8 + r] * eye[2] + projection[12 + r]);
+    return [vx + ((clip[0] / clip[3] + 1) / 2) * width, vy + height - ((clip[1] / clip[3] + 1) / 2) * height];
+  };
+  return [pixel(middle), pixel(middle.map((v, i) => v + reach * figure.m[i]))];
+}
+// The hind right shin's aim, and the drag from it towards the figure's front, in steps.
+export const shin = ['hind right shin', 'hind right paw', 0.12];
+export const dragPath = ([a, b], steps = 8) => Array.from({ length: steps + 1 }, (_, i) => a.map((v, k) => v + ((b[k] - v) * i) / steps));
+// Where the page cannot go on: whether the status line comes to say words within 15 s, whether
+// each control that needs the program is off, and the status line.
+export const cannotGoOn = (page, words) => page.evaluate((words) => new Promise((resolve) => {
+  const poll = (tries) => ((text) => (text !== words && tries ? setTimeout(poll, 100, tries - 1) : resolve([text === words,
+    [...document.querySelectorAll('#pad :is(button, input), #editor :is(button, input, select)')].map((control) => control.disabled), text])))(
+    document.getElementById('status').textContent);
+  poll(150);
+}), words);
