@@ -186,6 +186,11 @@ test('the undo history: steps, one gathered from many changes, undone and redone
   history.record('b', at(1), 5, 7, 'b to 7'); // a new change: nothing left to redo
   assert.equal(history.redo(), null);
   assert.deepEqual(history.undo().words, 'b to 7');
+  // Typing in one field is one step until it is left; typed back to where it was, no step.
+  const field = {};
+  history.record('c', at(2), 0, -4, 'c to -4', field), history.record('c', at(2), -4, -49, 'c to -49', field), history.seal();
+  history.record('c', at(2), -49, 3, 'c to 3', field), history.record('c', at(2), 3, -49, 'c to -49', field);
+  assert.deepEqual([history.undo(), history.undo()?.words], [{ words: 'c to -49', angles: [{ at: at(2), degrees: 0 }] }, 'a to 11']);
   assert.deepEqual([{ key: 'z', ctrlKey: true }, { key: 'Z', ctrlKey: true, shiftKey: true }, { key: 'z' }, { key: 'z', metaKey: true },
     { key: 'z', ctrlKey: true, altKey: true }].map((event) => keyrules.undoKey(event)), ['undo', 'redo', null, null, null]);
   assert.equal(keyrules.undoKey({ key: 'z', metaKey: true }, true), 'undo');
