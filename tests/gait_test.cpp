@@ -25,23 +25,17 @@ const auto at = [](int walk, int frame, int substep) {
 TEST_F(GaitTest, PosesSwapEachPairOfLegsInTheSecondHalfAndBlendBySubstep)
 {
     // Each leg takes its partner's angles from half a cycle earlier (hind legs
-    // 0 and 1, front legs 2 and 3; the front legs have no joint 0).
-    const struct {
-        int walk, frame;
-        float legs[4][4];
-    } secondHalf[] = {
-        {1, 3, {{-20, -26, 39, 0}, {15, -35, 70, 0}, {0, 4, -4, 0}, {0, 7, -33, 0}}},
-        {1, 4, {{-27, -25, 30, 0}, {5, -20, 38, 0}, {0, -8, -6, -4}, {0, 43, -81, 0}}},
-        {1, 5, {{5, -70, 40, 0}, {20, -60, 38, 0}, {0, -20, 0, 0}, {0, 35, -30, 0}}},
-        {0, 2, {{33, -75, 95, -5}, {-5, -25, 30, -20}, {0, -15, 0, -10}, {0, 70, -70, -50}}},
-        {0, 3, {{10, -5, 45, 0}, {-25, -35, 75, 0}, {0, 25, -75, 15}, {0, 45, 0, 0}}},
-    };
-    for (const auto& k : secondHalf) {
-        at(k.walk, k.frame, 0);
-        for (int leg = 0; leg < 4; ++leg)
-            for (int j = 0; j < 4; ++j)
-                ASSERT_EQ(jointAngle(leg, j), k.legs[leg][j]) << k.walk << k.frame << leg << j;
-    }
+    // 0 and 1, front legs 2 and 3), read from the table the scene holds.
+    for (const Gait* gait : {&kRunGait, &kWalkGait})
+        for (int k = 0; k < gait->cycleKeyframes; ++k)
+            for (int leg = 0; leg < 4; ++leg)
+                for (int j = 0; j < 4; ++j) {
+                    at(gait == &kWalkGait, k, 0);
+                    const int row = k < gait->storedKeyframes ? leg : leg ^ 1;
+                    ASSERT_EQ(jointAngle(leg, j),
+                              (scene.*gait->poses)[k % gait->storedKeyframes][row][j])
+                        << k << leg << j;
+                }
     // Between keyframes: the next one by tenths, 20 % past it at the run's sub-step 12.
     at(1, 0, 4);
     EXPECT_EQ(jointAngle(0, 1), -29.0f); // -35 towards -20

@@ -62,11 +62,9 @@ constexpr int kEdgePixels = 4;
 struct Api {
 #define FIELD(name) decltype(&::name) name;
     CALLS(FIELD)
-    void (*finish)(); // the frame drawn out
 };
-const Api kLayer = {
 #define LAYER(name) &::name,
-    CALLS(LAYER) & ::glutSwapBuffers};
+const Api kLayer = {CALLS(LAYER)};
 
 // The libraries' own entry points, past the layer's. The executable keeps the
 // layer's names to itself (see tests/CMakeLists.txt), so that GLU's and
@@ -76,7 +74,6 @@ Api mesa()
     Api api;
 #define MESA(name) api.name = reinterpret_cast<decltype(&::name)>(dlsym(RTLD_NEXT, #name));
     CALLS(MESA)
-    api.finish = glFinish;
     return api;
 }
 
@@ -415,26 +412,26 @@ private:
     }
 };
 
-using Tops = std::array<float, 32>; // the modelview's and the projection's
-
 // Every call of the sequence through one implementation, the frame drawn out
-// and read back; the matrix tops after each call outside glBegin and glEnd.
-std::vector<unsigned char> draw(const Sequence& sequence, const Api& gl, std::vector<Tops>& tops)
+// and read back; in tops, the modelview's and the projection's top after each
+// call outside glBegin and glEnd (zeros inside them), 32 floats a call.
+std::vector<unsigned char> draw(const Sequence& sequence, const Api& gl, std::vector<float>& tops)
 {
     GLUquadric* quadric = gl.gluNewQuadric();
     for (const Call& call : sequence) {
         call.run(gl, quadric);
-        Tops& t = tops.emplace_back();
+        tops.resize(tops.size() + 32);
+        float* t = &tops[tops.size() - 32];
         if (call.outside && &gl == &kLayer) {
-            std::memcpy(t.data(), layerMatrices().top(ffp::Stack::Modelview).m.data(), 64);
-            std::memcpy(t.data() + 16, layerMatrices().top(ffp::Stack::Projection).m.data(), 64);
+            std::memcpy(t, layerMatrices().top(ffp::Stack::Modelview).m.data(), 64);
+            std::memcpy(t + 16, layerMatrices().top(ffp::Stack::Projection).m.data(), 64);
         } else if (call.outside) {
-            glGetFloatv(GL_MODELVIEW_MATRIX, t.data());
-            glGetFloatv(GL_PROJECTION_MATRIX, t.data() + 16);
+            glGetFloatv(GL_MODELVIEW_MATRIX, t);
+            glGetFloatv(GL_PROJECTION_MATRIX, t + 16);
         }
     }
     gl.gluDeleteQuadric(quadric);
-    gl.finish();
+    &gl == &kLayer ? glutSwapBuffers() : glFinish();
     std::vector<unsigned char> pixels(3 * kSize * kSize);
     glReadBuffer(GL_BACK);
     glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
@@ -497,7 +494,7 @@ TEST(GLDifferential, RandomSequencesMatchMesa)
                       "replay: QUADRUPED_GL_SEED=%llu QUADRUPED_GL_SEQUENCES=1\n",
                       static_cast<unsigned long long>(seed));
         const Sequence sequence = Generator(seed).make();
-        std::vector<Tops> ours, theirs;
+        std::vector<float> ours, theirs;
         const std::vector<unsigned char> a = draw(sequence, kLayer, ours);
         // Mesa draws with none of the layer's WebGL objects bound.
         glUseProgram(0);
@@ -509,14 +506,13 @@ TEST(GLDifferential, RandomSequencesMatchMesa)
         const GLenum error = glGetError();
         char apart[192] = "";                   // the first difference
         std::size_t last = sequence.size() - 1; // the last call listed
-        for (std::size_t i = 0; i < sequence.size() && *apart == '\0'; ++i)
-            for (int k = 0; k < 32 && *apart == '\0'; ++k) {
-                const float x = ours[i][k], y = theirs[i][k];
-                if (!(x == y) && !(x != x && y != y))
-                    std::snprintf(apart, sizeof apart,
-                                  "after call %zu, the %s's element %d: the layer %.9g, Mesa %.9g",
-                                  last = i, k < 16 ? "modelview" : "projection", k % 16, x, y);
-            }
+        const auto [x, y] =
+            std::mismatch(ours.begin(), ours.end(), theirs.begin(),
+                          [](float u, float v) { return u == v || (u != u && v != v); });
+        if (const std::size_t k = x - ours.begin(); x != ours.end())
+            std::snprintf(apart, sizeof apart,
+                          "after call %zu, the %s's element %zu: the layer %.9g, Mesa %.9g",
+                          last = k / 32, k % 32 < 16 ? "modelview" : "projection", k % 16, *x, *y);
         int worst = 0, pixels = 0, at = 0;
         for (int p = 0; p < kSize * kSize; ++p) {
             int d = 0;
