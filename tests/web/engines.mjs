@@ -19,7 +19,6 @@ import { findFreePort } from 'selenium-webdriver/net/portprober.js';
 import { chromiumOptions, hookFrames, sleep } from './lib.mjs';
 
 export const engineNames = ['chromium', 'firefox', 'webkit'];
-const run = promisify(execFile);
 
 // Page errors, for the engine that reports none through its driver.
 function hookErrors() {
@@ -29,11 +28,8 @@ function hookErrors() {
 }
 const hook = `(${hookFrames})(); (${hookErrors})();`;
 // From canvas pixels to the viewport's CSS pixels, in the page.
-function toViewport(path) {
-  const canvas = document.getElementById('canvas');
-  const box = canvas.getBoundingClientRect();
-  return path.map(([x, y]) => [box.left + ((x + 0.5) * box.width) / canvas.width, box.top + ((y + 0.5) * box.height) / canvas.height]);
-}
+const toViewport = (path, canvas = document.getElementById('canvas'), box = canvas.getBoundingClientRect()) =>
+  path.map(([x, y]) => [box.left + ((x + 0.5) * box.width) / canvas.width, box.top + ((y + 0.5) * box.height) / canvas.height]);
 // The page's state, address and status line once it has loaded and replayed its link (or after 20 s).
 const settled = () => new Promise((resolve) => {
   const poll = (tries) => (tries && (!window.Module?.calledRun || /Loading|Replaying/.test(document.getElementById('status').textContent))
@@ -100,7 +96,7 @@ const specialKeys = { Shift: '\uE008', Control: '\uE009', Escape: '\uE00C', Arro
 // session at a time) and a MiniBrowser of its own, whose automation mode keeps no data.
 async function webkitEngine(webgl, check) {
   const binary = process.env.MINIBROWSER || '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
-  const version = (await run(binary, ['--version'])).stdout.trim();
+  const version = (await promisify(execFile)(binary, ['--version'])).stdout.trim();
   const session = async (size) => {
     const port = await findFreePort();
     const server = spawn(process.env.WEBKIT_DRIVER || '/usr/bin/WebKitWebDriver', [`--port=${port}`, '--host=local'], { stdio: 'ignore' });

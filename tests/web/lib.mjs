@@ -116,14 +116,8 @@ export function randomKeys(random, names, length) {
 }
 
 // keys as the page writes them in a link: "keys=" and runs of one key joined by "_", each a count (but 1) and the key.
-export function linkText(keys) {
-  const tokens = [];
-  for (let start = 0, end = 0; start < keys.length; start = end) {
-    while (keys[end] === keys[start]) end++;
-    tokens.push(`${end - start > 1 ? end - start : ''}${keys[start]}`);
-  }
-  return `keys=${tokens.join('_')}`;
-}
+export const linkText = (keys) => `keys=${keys.reduce((runs, key) => (runs.at(-1)?.[0] === key ? runs.at(-1)[1]++ : runs.push([key, 1]), runs), [])
+  .map(([key, count]) => `${count > 1 ? count : ''}${key}`).join('_')}`;
 
 // Checks, each printed as it is made (who: its engine, or none); finish() ends the run with the count of failures.
 export function reporter() {
@@ -147,7 +141,6 @@ export const readTables = () => JSON.parse(Module.UTF8ToString(Module._quadruped
 // the middle of a leg's segment (halfway from its joint to the next) and a point `reach` further along the
 // figure's front (+x); each joint placed by the camera's view times the figure's operations up to the segment's mark.
 export function aimAt(segment, below, reach) {
-  const read = (name, ...args) => JSON.parse(Module.UTF8ToString(Module[`_${name}`](...args)));
   const { parts } = JSON.parse(Module.UTF8ToString(Module._quadrupedModel()));
   const product = (a, b) => a.map((_, i) => [0, 1, 2, 3].reduce((sum, k) => sum + a[k * 4 + (i % 4)] * b[(i >> 2) * 4 + k], 0));
   const matrix = ([kind, ...v]) => {
@@ -158,7 +151,7 @@ export function aimAt(segment, below, reach) {
       t * x * z + s * y, t * y * z - s * x, t * z * z + c, 0, 0, 0, 0, 1];
   };
   const placed = (name, count) => {
-    const record = read('quadrupedPart', parts.findIndex((part) => part?.name === name));
+    const record = JSON.parse(Module.UTF8ToString(Module._quadrupedPart(parts.findIndex((part) => part?.name === name))));
     return { record, m: record.chain.slice(1, count ?? record.own).map(matrix).reduce(product, record.view) };
   };
   const top = placed(segment), bottom = placed(below), figure = placed(segment, 3); // the view, place, heading

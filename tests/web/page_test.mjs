@@ -1,7 +1,6 @@
-// Chromium's own checks of the browser build (SITE_DIR), beside engines_test's in every engine:
-// phones (device emulation) and touch, axe-core, the keypad, full screen, the program's end, bad,
-// long and stopped links, random links against the keys pressed (a failure prints the seed;
-// QUADRUPED_SEED repeats it), the pages that cannot go on. Frames are held against the desktop's
+// Chromium's own checks of the browser build (SITE_DIR), beside engines_test's in every engine: phones
+// (device emulation) and touch, axe-core, full screen, the program's end, bad, long and stopped links, a link
+// fuzz (QUADRUPED_SEED repeats it), the pages that cannot go on. Frames are held against the desktop's
 // (render_frames in TOOLS_DIR, which needs an X display; pictures to WORK_DIR).
 // --screenshot DIR saves DIR/web.png, DIR/web-phone.png and DIR/web-pick.png.
 import { mkdirSync, readFileSync } from 'node:fs';
