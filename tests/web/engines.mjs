@@ -1,19 +1,15 @@
-// One surface over the three browser engines the page is tested in: chromium (puppeteer-core
-// over CDP), firefox (firefox-esr, puppeteer-core over WebDriver BiDi) and webkit (WebKitGTK's
-// MiniBrowser under the X display, through WebKitWebDriver and selenium-webdriver: classic
-// WebDriver, which has no hook before the page's scripts, so the frame hook goes in just after
-// its load). All draw WebGL on the CPU (SwiftShader; Mesa's llvmpipe).
-//   launchEngine(name, { webgl, check }).open(url, { width, height, mobile, prepare })  a page in
-//     a fresh profile; mobile (a touch phone) and prepare(page), run before it loads (no load for
-//     url null), are puppeteer's, and so is page.raw
+// One surface over the three browser engines the page is tested in: chromium (puppeteer-core over
+// CDP), firefox (firefox-esr, puppeteer-core over WebDriver BiDi) and webkit (WebKitGTK's MiniBrowser
+// under the X display, through WebKitWebDriver and selenium-webdriver, whose classic WebDriver has no
+// hook before the page's scripts: the frame hook goes in just after its load). All draw WebGL on the CPU.
+//   launchEngine(name, { webgl, check }).open(url, { width, height, mobile, prepare })  a page in a fresh
+//     profile; mobile (a touch phone), prepare(page) (run before it loads; url null: no load) and page.raw are puppeteer's
 //   page.evaluate(fn, ...args)  fn (or an expression's text) in the page, its result as JSON
 //   page.press(...keys)  keys as KeyboardEvent.key names them; an array is a chord
-//   page.pointer(path, { type })  press at path[0], move along, release ('mouse'; 'touch'
-//     but in webkit, 'pen' in webkit); points are canvas pixels [x, y] from the top left
-//   page.reach(what, condition)  the next frame whose state meets condition (the first
-//     frame without), its pixels a Buffer, checked to come within 10 s
-//   page.settled()  [state, address, status line] once loaded and replayed
-//   page.problems()  page errors and console errors (none of the latter in webkit)
+//   page.pointer(path, { type })  press at path[0], move along, release; points are canvas pixels [x, y]
+//     from the top left; type 'mouse', 'touch' (but in webkit) or 'pen' (webkit)
+//   page.reach(what, condition)  the next frame whose state meets condition (none: the first), pixels a Buffer, checked to come within 10 s
+//   page.settled()  [state, address, status line] once loaded and replayed; page.problems()  page and console errors (webkit: page errors)
 import { execFile, spawn } from 'node:child_process';
 import { promisify } from 'node:util';
 import puppeteer from 'puppeteer-core';
@@ -23,7 +19,6 @@ import { findFreePort } from 'selenium-webdriver/net/portprober.js';
 import { chromiumOptions, hookFrames, sleep } from './lib.mjs';
 
 export const engineNames = ['chromium', 'firefox', 'webkit'];
-const run = promisify(execFile);
 
 // Page errors, for the engine that reports none through its driver.
 function hookErrors() {
@@ -33,11 +28,8 @@ function hookErrors() {
 }
 const hook = `(${hookFrames})(); (${hookErrors})();`;
 // From canvas pixels to the viewport's CSS pixels, in the page.
-function toViewport(path) {
-  const canvas = document.getElementById('canvas');
-  const box = canvas.getBoundingClientRect();
-  return path.map(([x, y]) => [box.left + ((x + 0.5) * box.width) / canvas.width, box.top + ((y + 0.5) * box.height) / canvas.height]);
-}
+const toViewport = (path, canvas = document.getElementById('canvas'), box = canvas.getBoundingClientRect()) =>
+  path.map(([x, y]) => [box.left + ((x + 0.5) * box.width) / canvas.width, box.top + ((y + 0.5) * box.height) / canvas.height]);
 // The page's state, address and status line once it has loaded and replayed its link (or after 20 s).
 const settled = () => new Promise((resolve) => {
   const poll = (tries) => (tries && (!window.Module?.calledRun || /Loading|Replaying/.test(document.getElementById('status').textContent))
@@ -96,17 +88,15 @@ async function puppeteerEngine(name, webgl, check) {
   return { name, version: await browser.version(), hookedEarly: true, open, close: () => browser.close() };
 }
 
-// W3C key values of the keys that are not characters.
-const specialKeys = { Backspace: '\uE003', Tab: '\uE004', Enter: '\uE007', Shift: '\uE008', Control: '\uE009',
-  Alt: '\uE00A', Escape: '\uE00C', PageUp: '\uE00E', PageDown: '\uE00F', End: '\uE010', Home: '\uE011',
-  ArrowLeft: '\uE012', ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015', Delete: '\uE017',
-  ...Object.fromEntries(Array.from({ length: 12 }, (_, i) => [`F${i + 1}`, String.fromCharCode(0xe031 + i)])) };
+// W3C key values of the keys the tests press that are not characters.
+const specialKeys = { Shift: '\uE008', Control: '\uE009', Escape: '\uE00C', ArrowLeft: '\uE012', ArrowUp: '\uE013', ArrowRight: '\uE014',
+  ArrowDown: '\uE015', ...Object.fromEntries(Array.from({ length: 12 }, (_, i) => [`F${i + 1}`, String.fromCharCode(0xe031 + i)])) };
 
 // Each open() is a session of its own, with a WebKitWebDriver (which holds one
 // session at a time) and a MiniBrowser of its own, whose automation mode keeps no data.
 async function webkitEngine(webgl, check) {
   const binary = process.env.MINIBROWSER || '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
-  const version = (await run(binary, ['--version'])).stdout.trim();
+  const version = (await promisify(execFile)(binary, ['--version'])).stdout.trim();
   const session = async (size) => {
     const port = await findFreePort();
     const server = spawn(process.env.WEBKIT_DRIVER || '/usr/bin/WebKitWebDriver', [`--port=${port}`, '--host=local'], { stdio: 'ignore' });

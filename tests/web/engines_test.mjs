@@ -1,8 +1,7 @@
-// The browser build (SITE_DIR) in each engine that ENGINE... names (engines.mjs's), side by side:
-// one list of checks through real key and pointer input (web_page adds Chromium's own), frames
-// held against the desktop frame of the same state and edits, the pose table and the plot against
-// pose_csv (both in TOOLS_DIR, with print_model and the libraries that the tables copied as C++
-// are built with; an X display; pictures to WORK_DIR); then Firefox without WebGL.
+// The browser build (SITE_DIR) in each engine ENGINE... names, side by side: one list of checks
+// through real key and pointer input (web_page adds Chromium's own), frames held against the desktop's
+// and the pose table and plot against pose_csv (both in TOOLS_DIR, with print_model and the libraries
+// the tables copied as C++ build with; an X display; pictures to WORK_DIR); then Firefox without WebGL.
 import { execFile, execFileSync } from 'node:child_process';
 import { mkdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
@@ -21,9 +20,6 @@ const { checker, finish } = reporter();
 const model = makeModel(execFileSync(join(toolsDir, 'print_model'), { encoding: 'utf8' })); // the program's facts
 const keysJson = JSON.parse(readFileSync(join(siteDir, 'keys.json'), 'utf8')).keys;
 const poses = (gait, edit, tool = join(toolsDir, 'pose_csv')) => poseCsv(tool, gait, edit);
-// The keys of a link's keys= part, one by one: "12b_F1" is 12 b, then F1.
-const linkKeys = (hash) => (hash.match(/keys=([^&]*)/)?.[1] ?? '').split('_').filter(Boolean)
-  .flatMap((token) => ((count, key) => Array(+(count || 1)).fill(key))(...token.match(/^(\d*)(.+)$/).slice(1)));
 
 // At sub-step 0 with edit: the pose table is pose_csv's row; the blend names the keyframe and the
 // next, which are marked; the one marked "now", read through the pairs' swap where the page says so,
@@ -42,15 +38,14 @@ async function checkPose(page, check, name, { gait, keyframe, substep }, edit = 
   });
   const cycle = poses(gait, edit);
   const csv = cycle.find((row) => +row.keyframe === keyframe && +row.substep === substep) ?? {};
-  const wanted = pose.map(([leg]) => [leg, ...joints.map((joint) => csv[`${leg} ${joint.toLowerCase()}`] ?? '–')
-    .map((angle) => (angle === '–' ? angle : (+angle).toFixed(1)))]);
+  const fixed = (angle) => (angle === '–' ? angle : (+angle).toFixed(1));
+  const wanted = pose.map(([leg]) => [leg, ...joints.map((joint) => fixed(csv[`${leg} ${joint.toLowerCase()}`] ?? '–'))]);
   check(`${name}: the pose table is pose_csv's`, JSON.stringify(pose) === JSON.stringify(wanted), JSON.stringify(pose));
   const { stored: half, cycle: keyframes } = model.gaits.find(({ name }) => name === gait);
   const [next, swapped] = [(keyframe + 1) % keyframes, keyframe >= half];
   const partner = (leg) => model.legs[model.legs.find(({ name }) => name === leg).partner].name;
   const [mark, caption, rows] = tables[keyframe % half];
-  const drawn = rows.map(([leg, ...angles]) => [swapped ? partner(leg) : leg,
-    ...angles.map((angle) => (angle === '–' ? angle : (+angle).toFixed(1)))]);
+  const drawn = rows.map(([leg, ...angles]) => [swapped ? partner(leg) : leg, ...angles.map(fixed)]);
   check(`${name}: keyframes ${keyframe} and ${next} marked, the blend, the swap`, mark === 'now' && tables[next % half][0] === 'next' &&
     caption.includes('swapped') === swapped && mirror === swapped && JSON.stringify(drawn.sort()) === JSON.stringify([...pose].sort()) &&
     blend === `Blending keyframe ${keyframe} into keyframe ${next}: ${(substep / 10).toFixed(1)} of the way (sub-step ${substep} / 10).`,
@@ -119,13 +114,10 @@ async function frames(engine, check, hold) {
   const built = await copied.then((same) => (same ? '' : 'pose_csv gives other angles'), (error) => error.message);
   check('the tables copied as C++, built: clang-format clean, pose_csv gives the angles the page showed', built === '', built);
 
-  await page.press('F7');
-  hold('4-lighting-off', await page.reach('F7: lighting off', 'state.lighting === 0'), edits.both);
+  await page.press('F7', 'F8', 'ArrowRight', 'ArrowRight', 'ArrowRight', 'ArrowUp', 'ArrowUp');
+  hold('4-unlit-treeless-camera', await page.reach('F7, F8 and the camera keys: lighting and trees off, the camera moved',
+    'state.lighting === 0 && state.trees === 0 && Math.abs(state.cameraYaw - 0.15) < 1e-6 && state.cameraZ < 4.1'), edits.both);
   await page.press('F7', 'F8');
-  hold('5-trees-off', await page.reach('F7, F8: lighting on, trees off', 'state.lighting === 1 && state.trees === 0'), edits.both);
-  await page.press('F8', 'ArrowRight', 'ArrowRight', 'ArrowRight', 'ArrowUp', 'ArrowUp');
-  hold('6-camera', await page.reach('F8 and the camera keys',
-    'state.trees === 1 && Math.abs(state.cameraYaw - 0.15) < 1e-6 && state.cameraZ < 4.1'), edits.both);
 
   // A lost WebGL context, where the engine can lose one on purpose: the page says so, keys
   // pressed meanwhile reach the program, and once the context is back the canvas shows their scene.
@@ -136,16 +128,16 @@ async function frames(engine, check, hold) {
     check('a lost context: the page says the picture is being restored', /restored/.test(said), said);
     await page.press(',', ',');
     await page.evaluate(() => lose.restoreContext());
-    hold('7-restored', await page.reach('the context restored, with the keys pressed meanwhile', 'state.heading === 25'), edits.both);
+    hold('5-restored', await page.reach('the context restored, with the keys pressed meanwhile', 'state.heading === 25'), edits.both);
   }
 
-  // The link in a fresh profile: the scene and pose of its edits and keys, the desktop's frame of those keys pressed.
+  // The link in a fresh profile: the scene and pose of its edits and keys.
   const linked = await engine.open(`${site.url}${link}`);
   const [replayed] = await linked.settled();
   const replayedPose = await linked.evaluate(() => Module.UTF8ToString(Module._quadrupedPose()));
   check('the link gives the scene and the pose of the edits and keys', scene(replayed) === scene(pressed?.state ?? {}) &&
     replayedPose === pressedPose, JSON.stringify(replayed));
-  hold('8-link', await linked.reach('a frame of the replayed link', 'true'), edits.both, '', linkKeys(link));
+  hold('6-link', await linked.reach('a frame of the replayed link', 'true'), edits.both);
   const problems = [...(await linked.problems()), ...(await page.problems())];
   check('no page error or console error', problems.length === 0, problems.join('; '));
   await linked.close(), await page.close();
@@ -199,22 +191,9 @@ async function pointing(engine, check) {
   await page.close();
 }
 
-// With WebGL turned off the page says so, disables what needs the program, and throws nothing
-// (the browser's own warning that it has no WebGL aside).
-async function withoutWebgl(name, check) {
-  const engine = await launchEngine(name, { webgl: false, check });
-  const page = await engine.open(site.url);
-  const [said, off, status] = await cannotGoOn(page, noWebGLText);
-  const problems = (await page.problems()).filter((problem) => !/^console: .*WebGL/i.test(problem));
-  check('WebGL off: the status line says so, the controls are off, nothing throws', said && off.length > 12 && off.every(Boolean) && !problems.length,
-    `${status} ${off.filter(Boolean).length} of ${off.length} off ${problems}`);
-  await page.close(), await engine.close();
-}
-
 const unknown = engineNames.filter((name) => !wanted.includes(name));
 checker('all')('the run covers every engine the driver drives', unknown.length === 0, unknown.length ? `left out: ${unknown}` : wanted.join(', '));
-// Each engine's checks in turn, the engines side by side. Chromium's without
-// WebGL, and with a page file missing, are web_page's.
+// Each engine's checks in turn, the engines side by side (Chromium's without WebGL are web_page's).
 await Promise.all(wanted.map(async (name) => {
   const check = checker(name);
   const started = Date.now();
@@ -225,7 +204,13 @@ await Promise.all(wanted.map(async (name) => {
     await frames(engine, check, (picture, ...rest) => hold(`${name}-${picture}`, ...rest));
     await pointing(engine, check);
     await engine.close();
-    if (name === 'firefox') await withoutWebgl(name, check);
+    if (name === 'firefox') {
+      // Without WebGL (the browser's own warning that it has none aside).
+      const noWebGL = await launchEngine(name, { webgl: false, check });
+      const page = await noWebGL.open(site.url);
+      await cannotGoOn(check, page, 'WebGL off', noWebGLText, /^console: .*WebGL/i);
+      await page.close(), await noWebGL.close();
+    }
   } catch (error) {
     check('driven to the end', false, error.stack);
   }

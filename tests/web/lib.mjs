@@ -1,7 +1,6 @@
-// What the web tests and bench/web_measure.mjs share: the page folder served
-// on 127.0.0.1, Debian's headless Chromium's options, the frame hook, the
-// desktop frames the page's are held against, where on the canvas a leg's
-// segment is drawn, random links and the report of checks.
+// What the web tests and bench/web_measure.mjs share: the page folder served on 127.0.0.1, Debian's headless
+// Chromium's options, the frame hook, the desktop frames the page's are held against, where on the canvas a
+// leg's segment is drawn, random links and the report of checks.
 import { execFileSync } from 'node:child_process';
 import { readFileSync, writeFileSync } from 'node:fs';
 import { createServer } from 'node:http';
@@ -34,10 +33,9 @@ export const chromiumOptions = (extra = []) => ({
 });
 export const launch = (extra = []) => puppeteer.launch(chromiumOptions(extra));
 
-// Runs in the page before its scripts (or just after its load). waitFrame(condition)
-// resolves with the next frame whose state meets condition (an expression of `state`):
-// that state and the pixels read in the frame hook (RGBA, rows bottom-up, base64); or
-// after 10 s (ms; 0: no limit) with the state alone. `drawn` counts the frames.
+// Runs in the page before its scripts (or just after its load). waitFrame(condition) resolves with the next
+// frame whose state meets condition (an expression of `state`): that state and the pixels read in the frame
+// hook (RGBA, rows bottom-up, base64); or after 10 s (ms; 0: no limit) with the state alone. `drawn` counts frames.
 export function hookFrames() {
   const waiting = new Set();
   const stateNow = () => JSON.parse(Module.UTF8ToString(Module._quadrupedState()));
@@ -61,16 +59,13 @@ export function hookFrames() {
   }, true);
 }
 
-// Pass when 99 % of the canvas's pixels are within 8/255 in every channel of the desktop
-// frame (render_frames, in toolsDir; frames to workDir) of its state and edit, both 640 x 360,
-// and, where an edit moves fewer pixels than that, so do 90 % of those in which the desktop's
-// frames with edit and with unlike (no edit, by default) differ. With keys (as the keys table
-// names them) the desktop frame is of those keys pressed from the start, the tail as the state has it.
-export const desktopHolder = (check, toolsDir, workDir) => (name, frame, edit = '', unlike = edit ? '' : null, keys = []) => {
+// Pass when 99 % of the canvas's pixels are within 8/255 in every channel of the desktop frame (render_frames,
+// in toolsDir; frames to workDir) of its state and edit, both 640 x 360, and so do 90 % of those in which the
+// desktop's frames with edit and with unlike (no edit, by default) differ, which may be fewer than 1 %.
+export const desktopHolder = (check, toolsDir, workDir) => (name, frame, edit = '', unlike = edit ? '' : null) => {
   if (!frame) return;
   const { state, width, height, pixels } = frame;
-  const fields = Object.entries(state).filter(([field]) => field !== 'aspect' && (!keys.length || field.startsWith('tail')))
-    .map((entry) => entry.join('=')).concat(keys.map((key) => `key=${key}`));
+  const fields = Object.entries(state).filter(([field]) => field !== 'aspect').map((entry) => entry.join('='));
   const header = `P6\n${width} ${height}\n255\n`;
   const desktop = (withEdit, path = join(workDir, `${name}-desktop${withEdit === edit ? '' : '-unlike'}.ppm`)) => {
     execFileSync(join(toolsDir, 'render_frames'), ['state', path, `edit=${withEdit}`, ...fields], { stdio: ['ignore', 'ignore', 'inherit'] });
@@ -98,8 +93,7 @@ export const desktopHolder = (check, toolsDir, workDir) => (name, frame, edit = 
   if (!ok) writeFileSync(join(workDir, `${name}-browser.ppm`), Buffer.concat([Buffer.from(header), rgb]));
 };
 
-// A seeded random source (QUADRUPED_SEED, or the time): random(n) is a whole
-// number from 0 to n - 1, the same run for the same seed (mulberry32).
+// A seeded random source (QUADRUPED_SEED, or the time): random(n) is a whole number from 0 to n - 1 (mulberry32).
 export function seeded(seed = Number(process.env.QUADRUPED_SEED ?? Date.now() % 1e9)) {
   let state = seed;
   const random = (n) => {
@@ -121,19 +115,11 @@ export function randomKeys(random, names, length) {
   return keys;
 }
 
-// keys as a link's fragment, as the page writes it: "keys=" and runs of one
-// key joined by "_", each a count (left out for 1) and the key's name.
-export function linkText(keys) {
-  const tokens = [];
-  for (let start = 0, end = 0; start < keys.length; start = end) {
-    while (keys[end] === keys[start]) end++;
-    tokens.push(`${end - start > 1 ? end - start : ''}${keys[start]}`);
-  }
-  return `keys=${tokens.join('_')}`;
-}
+// keys as the page writes them in a link: "keys=" and runs of one key joined by "_", each a count (but 1) and the key.
+export const linkText = (keys) => `keys=${keys.reduce((runs, key) => (runs.at(-1)?.[0] === key ? runs.at(-1)[1]++ : runs.push([key, 1]), runs), [])
+  .map(([key, count]) => `${count > 1 ? count : ''}${key}`).join('_')}`;
 
-// Checks, each printed as it is made (who: its engine, or none); finish() ends
-// the run with the count of those that failed.
+// Checks, each printed as it is made (who: its engine, or none); finish() ends the run with the count of failures.
 export function reporter() {
   let failed = 0;
   const checker = (who) => (name, ok, detail = '') => {
@@ -151,13 +137,10 @@ export const scene = ({ tailAngle, tailSwingUp, ...rest }) => JSON.stringify(res
 // The program's stored tables, [gait][keyframe][leg][joint], as page.evaluate reads them.
 export const readTables = () => JSON.parse(Module.UTF8ToString(Module._quadrupedTables()));
 
-// In the page, worked out from the program's transforms of the frame drawn,
-// not from the page's pick: the canvas pixel of the middle of a leg's segment
-// (halfway from its joint to the next one) and a point `reach` further along
-// the figure's front (+x); each joint placed by the camera's view times the
-// figure code's operations up to the segment's mark, multiplied out here.
+// In the page, from the program's transforms of the frame drawn, not from the page's pick: the canvas pixel of
+// the middle of a leg's segment (halfway from its joint to the next) and a point `reach` further along the
+// figure's front (+x); each joint placed by the camera's view times the figure's operations up to the segment's mark.
 export function aimAt(segment, below, reach) {
-  const read = (name, ...args) => JSON.parse(Module.UTF8ToString(Module[`_${name}`](...args)));
   const { parts } = JSON.parse(Module.UTF8ToString(Module._quadrupedModel()));
   const product = (a, b) => a.map((_, i) => [0, 1, 2, 3].reduce((sum, k) => sum + a[k * 4 + (i % 4)] * b[(i >> 2) * 4 + k], 0));
   const matrix = ([kind, ...v]) => {
@@ -168,7 +151,7 @@ export function aimAt(segment, below, reach) {
       t * x * z + s * y, t * y * z - s * x, t * z * z + c, 0, 0, 0, 0, 1];
   };
   const placed = (name, count) => {
-    const record = read('quadrupedPart', parts.findIndex((part) => part?.name === name));
+    const record = JSON.parse(Module.UTF8ToString(Module._quadrupedPart(parts.findIndex((part) => part?.name === name))));
     return { record, m: record.chain.slice(1, count ?? record.own).map(matrix).reduce(product, record.view) };
   };
   const top = placed(segment), bottom = placed(below), figure = placed(segment, 3); // the view, place, heading
@@ -183,11 +166,16 @@ export function aimAt(segment, below, reach) {
 // The hind right shin's aim, and the drag from it towards the figure's front, in steps.
 export const shin = ['hind right shin', 'hind right paw', 0.12];
 export const dragPath = ([a, b], steps = 8) => Array.from({ length: steps + 1 }, (_, i) => a.map((v, k) => v + ((b[k] - v) * i) / steps));
-// Where the page cannot go on: whether the status line comes to say words within 15 s, whether
-// each control that needs the program is off, and the status line.
-export const cannotGoOn = (page, words) => page.evaluate((words) => new Promise((resolve) => {
-  const poll = (tries) => ((text) => (text !== words && tries ? setTimeout(poll, 100, tries - 1) : resolve([text === words,
-    [...document.querySelectorAll('#pad :is(button, input), #editor :is(button, input, select)')].map((control) => control.disabled), text])))(
-    document.getElementById('status').textContent);
-  poll(150);
-}), words);
+// Where the page cannot go on (name): the status line comes to say words within 15 s, each control
+// that needs the program is off, and the page has no problem but those that ignored matches.
+export async function cannotGoOn(check, page, name, words, ignored) {
+  const [said, off, status] = await page.evaluate((words) => new Promise((resolve) => {
+    const poll = (tries) => ((text) => (text !== words && tries ? setTimeout(poll, 100, tries - 1) : resolve([text === words,
+      [...document.querySelectorAll('#pad :is(button, input), #editor :is(button, input, select)')].map((control) => control.disabled), text])))(
+      document.getElementById('status').textContent);
+    poll(150);
+  }), words);
+  const problems = (await page.problems()).filter((problem) => !ignored.test(problem));
+  check(`${name}: the status line says so, the controls are off, nothing throws`, said && off.length > 12 && off.every(Boolean) && !problems.length,
+    `${status} ${off.filter(Boolean).length} of ${off.length} off ${problems}`);
+}
