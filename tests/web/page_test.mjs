@@ -36,14 +36,28 @@ async function open(viewport, fragment = '', prepare = async () => {}) {
   const raw = page.raw;
   pages.push(page);
   page.steps = (key = 'b') => page.evaluate((key) => seen[key] ?? 0, key);
-  // Runs act in the page in the task where a link's replay is seen under way; resolves to what act returns.
-  page.midway = (act) => raw.waitForFunction(`!document.getElementById('replay').hidden &&
-    document.getElementById('replay-progress').value > 0 && (${act})()`, { polling: 'mutation' })
-    .then((result) => result.jsonValue());
+  // What midway's act gave on the page's load of that navigation type.
+  page.midway = (type = 'navigate') => raw.waitForFunction((type) => sessionStorage.getItem(`midway-${type}`), {}, type)
+    .then(async (result) => JSON.parse(await result.jsonValue()));
   page.visit = (fragment) => raw.goto(address(fragment));
   page.reloaded = () => raw.waitForFunction(() => performance.getEntriesByType('navigation')[0].type === 'reload');
   return new Proxy(page, { get: (page, key) => (key in page ? page[key] : typeof raw[key] === 'function' ? raw[key].bind(raw) : raw[key]) });
 }
+// For open's prepare: the page itself runs the act of its load's navigation type ('navigate', 'reload'),
+// once a tab, in the first task where a mutation shows a link's replay under way and the act gives a
+// value (a wait begun from outside can come after a fast replay has ended).
+const midway = (acts) => (raw) => raw.evaluateOnNewDocument(`(() => {
+  const type = performance.getEntriesByType('navigation')[0]?.type;
+  const act = { ${Object.entries(acts).map(([type, act]) => `${type}: ${act}`).join(', ')} }[type];
+  if (!act || sessionStorage.getItem(\`midway-\${type}\`)) return;
+  addEventListener('DOMContentLoaded', () => new MutationObserver((_, watch) => {
+    if (document.getElementById('replay').hidden || !(document.getElementById('replay-progress').value > 0)) return;
+    const result = act(); // undefined: not yet
+    if (result === undefined) return;
+    watch.disconnect();
+    sessionStorage.setItem(\`midway-\${type}\`, JSON.stringify(result));
+  }).observe(document, { subtree: true, childList: true, attributes: true, characterData: true }));
+})()`);
 // axe-core, injected into the page, finds no violation.
 const axePath = createRequire(import.meta.url).resolve('axe-core');
 async function axe(page, name) {
@@ -239,11 +253,11 @@ try {
     // A long link: the address holds all of it from the start, through a reload and Copy link; a lost
     // context outlives the replay in the status line; past 10,000 keys the scene can no longer be linked.
     const long = '#keys=6999b_F1_3000b';
-    const reloading = await open(desktop, long);
-    const before = await reloading.midway(() => [location.hash, location.reload()][0]);
-    await reloading.reloaded();
-    const during = await reloading.midway(() => [location.hash, document.getElementById('copy-link').click(),
-      (window.lose = Module.ctx.getExtension('WEBGL_lose_context')).loseContext()][0]);
+    const reloading = await open(desktop, long, midway({ navigate: () => [location.hash, location.reload()][0],
+      reload: () => [location.hash, document.getElementById('copy-link').click(),
+        (window.lose = Module.ctx.getExtension('WEBGL_lose_context')).loseContext()][0] }));
+    const before = await reloading.midway('navigate');
+    const during = await reloading.midway('reload');
     const [longState, longAddress, lostSaid] = await reloading.settled();
     check('a long link: the address holds it all during the replay and after a reload', before === long && during === long && longAddress === long &&
       longState.gait === 'run' && Math.abs(longState.figureX - (6999 * 0.03 + 3000 * 0.12)) < 1, `${before} ${during} ${longAddress} ${longState.figureX}`);
@@ -259,8 +273,10 @@ try {
 
     // Stop: the scene stays where the replay got to, and the address says what it holds. A replay draws
     // one frame per task, not one per key.
-    const stopping = await open(desktop, '#keys=10000b');
-    const [done, frames] = await stopping.midway(() => [document.getElementById('replay-progress').value, drawn, document.getElementById('stop').click()]);
+    const stopping = await open(desktop, '#keys=10000b',
+      midway({ navigate: () => (document.getElementById('replay-progress').value < 2000 ? undefined
+        : [document.getElementById('replay-progress').value, drawn, document.getElementById('stop').click()]) }));
+    const [done, frames] = await stopping.midway();
     const [stopped, stopAddress, stopSaid] = await sleep(300).then(stopping.settled);
     const given = await stopping.steps();
     await stopping.visit(stopAddress);
@@ -282,7 +298,8 @@ try {
     check('keys before keys.json: none reaches the program unrecorded', scene(early) === scene(first.state) && earlyAddress === '#keys=2F1', earlyAddress);
     await slow.evaluate(() => (location.hash = '#keys=5b'));
     await slow.reloaded(), await slow.settled(), await slow.keyboard.press('b');
-    const [, byHand] = await sleep(300).then(slow.settled);
+    await slow.waitForFunction(() => location.hash !== '#keys=5b', { timeout: 10000 }).catch(() => {}); // the key's write, not a time
+    const [, byHand] = await slow.settled();
     check('a fragment entered by hand is replayed, then recorded after', byHand === '#keys=6b' && (await slow.steps()) === 6, byHand);
     await slow.close();
   })();
@@ -325,7 +342,9 @@ try {
         });
         return JSON.parse(Module.UTF8ToString(Module._quadrupedState()));
       }, keys, recordable);
-      const [, address] = await sleep(300).then(fuzzed.settled);
+      // The page writes the address once, in a task after the keys': waited for, not timed.
+      await fuzzed.waitForFunction(() => location.hash !== '', { timeout: 10000 }).catch(() => {});
+      const [, address] = await fuzzed.settled();
       await fuzzed.visit(address);
       const [state, written] = await fuzzed.settled();
       if (address !== `#${linkText(keys)}` || written !== address || scene(state) !== scene(pressed)) missed.push(address.slice(0, 40));
