@@ -17,10 +17,12 @@
 //   - a link's replay, from the first frame to the replay's end, for 10,000 b
 //     and for 5,000 turns, "," and "." in turn, median of 3 loads;
 //   - pointing at the figure: one pick's time (quadrupedPick at 1000 random
-//     canvas pixels, in batches of 100), then the frames drawn while a pointer
-//     drags the hind right shin back and forth for 3 s, against the display's
-//     frames (requestAnimationFrame) in the same time; both plain and under
-//     Chromium's 4x CPU throttling (a phone-class CPU);
+//     canvas pixels, in batches of 100), then the display's frames
+//     (requestAnimationFrame) and the frames drawn while a pointer drags the
+//     hind right shin back and forth for 3 s, one move a display frame, and
+//     for 3 s at rest, with the busy share of the page's main thread and of
+//     the GPU process; both plain and under Chromium's 4x CPU throttling (a
+//     phone-class CPU);
 //   - with --profile, where the frame loop's time and the 10,000 b replay's
 //     time go: Chromium's sampling profiler, functions by their own time
 //     (build the page with -DCMAKE_EXE_LINKER_FLAGS=--profiling-funcs to see
@@ -206,36 +208,46 @@ try {
       const mean = (k) => points.filter((_, i) => i % 2 === k).reduce((a, b) => a + b, 0) / (points.length / 2);
       return [box.left + (mean(0) * box.width) / canvas.width, box.top + (mean(1) * box.height) / canvas.height];
     });
-    // Frames drawn, display frames, and the page's time on each pointer move
-    // (from the window's capture of the event to its bubbling back).
-    await pointing.evaluate(() => {
-      window.counts = { frames: 0, display: 0, moves: [] };
-      addEventListener('frame', () => counts.frames++, true);
-      const tick = () => (counts.display++, requestAnimationFrame(tick));
-      requestAnimationFrame(tick);
-      let start = 0;
-      addEventListener('pointermove', () => (start = performance.now()), true);
-      addEventListener('pointermove', () => counts.moves.push(performance.now() - start));
-    });
-    const rates = (a, b) => {
-      const seconds = (b.at - a.at) / 1000;
-      return `${((b.frames - a.frames) / seconds).toFixed(1)} frames a second drawn, the display ${((b.display - a.display) / seconds).toFixed(1)} (${seconds.toFixed(1)} s)`;
-    };
-    const idle = await pointing.evaluate(() => ({ ...counts, at: performance.now() }));
-    await new Promise((resolve) => setTimeout(resolve, 3000));
-    const rested = await pointing.evaluate(() => ({ ...counts, at: performance.now() }));
-    console.log(`${label}: at rest, ${rates(idle, rested)}`);
+    // A browser hands the page at most one pointer move a display frame (the
+    // moves between are coalesced into it): after a real press on the shin,
+    // one move a display frame is dispatched for 3 s, and the display frames,
+    // the frames drawn and the page's work on each move counted, then the
+    // same 3 s at rest; meanwhile the busy time of the page's main thread and
+    // of the GPU process's (WebGL and compositing) from a trace.
     await pointing.mouse.move(x, y);
     await pointing.mouse.down();
-    const before = await pointing.evaluate(() => ({ ...counts, moves: [], at: performance.now() }));
-    await pointing.evaluate(() => (counts.moves = []));
-    const end = Date.now() + 3000;
-    for (let i = 0; Date.now() < end; i++) await pointing.mouse.move(x + 20 * Math.sin(i / 10), y - 10 * Math.cos(i / 10));
-    const after = await pointing.evaluate(() => ({ ...counts, at: performance.now() }));
+    for (const drag of [false, true]) {
+      await pointing.tracing.start({ categories: ['toplevel'] });
+      const counted = await pointing.evaluate(([x, y, drag]) => new Promise((resolve) => {
+        const counts = { display: 0, frames: 0, moves: [] };
+        const start = performance.now();
+        const frame = () => counts.frames++;
+        addEventListener('frame', frame, true);
+        const tick = () => {
+          counts.display++;
+          if (drag) {
+            const i = counts.moves.length, before = performance.now();
+            Module.canvas.dispatchEvent(new PointerEvent('pointermove', { pointerId: 1, pointerType: 'mouse', isPrimary: true, buttons: 1, bubbles: true,
+              clientX: x + 20 * Math.sin(i / 10), clientY: y - 10 * Math.cos(i / 10) }));
+            counts.moves.push(performance.now() - before);
+          }
+          if (performance.now() - start < 3000) return requestAnimationFrame(tick);
+          removeEventListener('frame', frame, true);
+          resolve({ ...counts, seconds: (performance.now() - start) / 1000 });
+        };
+        requestAnimationFrame(tick);
+      }), [x, y, drag]);
+      const trace = JSON.parse(new TextDecoder().decode(await pointing.tracing.stop()));
+      const threads = new Map(trace.traceEvents.filter((e) => e.name === 'thread_name').map((e) => [`${e.pid} ${e.tid}`, e.args.name]));
+      const busy = (thread) => trace.traceEvents.filter((e) => e.ph === 'X' && e.name === 'ThreadControllerImpl::RunTask' &&
+        threads.get(`${e.pid} ${e.tid}`) === thread).reduce((sum, e) => sum + e.dur, 0) / 1e4 / counted.seconds;
+      const { display, frames, moves, seconds } = counted;
+      console.log(`${label}: ${drag ? 'dragging' : 'at rest'}, the display ${(display / seconds).toFixed(1)} frames a second, ${(frames / seconds).toFixed(1)} drawn; ` +
+        (drag ? `the page's work on a move ${median(moves).toFixed(2)} ms (the slowest ${Math.max(...moves).toFixed(2)} ms); ` : '') +
+        `busy: the page's main thread ${busy('CrRendererMain').toFixed(0)} %, the GPU process's ${busy('CrGpuMain').toFixed(0)} %`);
+    }
     await pointing.mouse.up();
-    const moved = await pointing.evaluate(() => location.hash);
-    console.log(`${label}: while dragging, ${rates(before, after)}; ${after.moves.length} pointer moves, ` +
-      `the page's work on one ${median(after.moves).toFixed(2)} ms (the slowest ${Math.max(...after.moves).toFixed(2)} ms); the drag left ${moved}`);
+    console.log(`${label}: the drag left ${await pointing.evaluate(() => location.hash)}`);
     await cdp.detach();
     await pointing.close();
   }

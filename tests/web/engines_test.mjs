@@ -179,6 +179,7 @@ async function pointing(engine, check) {
   const walk = model.gaits.find(({ name }) => name === 'walk');
   await page.press(...'b'.repeat((3 * walk.steps) / walk.cycle));
   const reached = (await page.evaluate(() => waitFrame('state.keyframe === 3 && state.substep === 0'))).state;
+  await page.evaluate(() => scrollBy(0, 30)); // the canvas moves on the screen: picks follow it
   const [mirrored, second] = [await page.evaluate(aimAt, ...shin), await page.evaluate(readTables)];
   await page.pointer(dragPath(mirrored));
   const third = await tablesAfter();

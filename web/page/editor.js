@@ -92,7 +92,7 @@ export function build() {
     button.addEventListener('click', () => showGait(gait));
     return button;
   }));
-  show('cpp', tablesSource(tables, model));
+  showSource();
 }
 // The angle the program holds, in its field, marked where it is not the start's.
 function showAngle(at) {
@@ -166,8 +166,15 @@ byId('redo').addEventListener('click', redo);
 // The tables changed: the source follows, the others hear 'tables', and a note about the old link no longer holds.
 function tablesChanged() {
   tell({ note: '' });
-  show('cpp', tablesSource(tables, theModel()));
+  showSource();
   document.dispatchEvent(new Event('tables'));
+}
+// The tables as C++, a text a line: a change rewrites the lines it changed,
+// rather than the whole box laid out and painted again on every move of a drag.
+function showSource() {
+  const [box, lines] = [byId('cpp'), tablesSource(tables, theModel()).split(/(?<=\n)/)];
+  while (box.childNodes.length > lines.length) box.lastChild.remove();
+  lines.forEach((line, i) => (box.childNodes[i] ? box.childNodes[i].data !== line && (box.childNodes[i].data = line) : box.append(line)));
 }
 function showGait(gait) {
   shown = gait;
@@ -195,7 +202,7 @@ canvas.addEventListener('frame', () => {
   editorTables.forEach((tablesOfGait, g) => keyframeMarks(g === gait ? state.keyframe : -1, g === gait ? pose.next : -1,
     tablesOfGait.length).forEach(({ caption, mark }, k) => {
     setText(tablesOfGait[k].caption, caption);
-    tablesOfGait[k].dataset.mark = mark;
+    if (tablesOfGait[k].dataset.mark !== mark) tablesOfGait[k].dataset.mark = mark;
   }));
   show('blend', blendText(state.keyframe, pose.next, state.substep));
   byId('mirror').hidden = state.keyframe < stored;

@@ -18,6 +18,7 @@ const svg = (name, attributes = {}, ...children) => {
 const select = byId('plot-leg');
 let nowMarks = [];
 let cycle = null;
+let drawn = { layout: '', lines: [] }; // what the plot shows: the key of its layout, its lines with their leg and joint
 function plot() {
   if (!tablesNow()) return;
   const { legs: legNames, joints, gaits } = theModel();
@@ -38,6 +39,17 @@ function plot() {
   const high = Math.max(3 * kPlotStep, Math.ceil(Math.max(...all) / kPlotStep) * kPlotStep);
   const steps = cycle.keyframe.length - 1;
   const [sx, sy] = [(w - left - right) / steps, h / (high - low)];
+  const pointsOf = (leg, joint) => cycle.angles[leg][joint].map((angle, step) => `${step},${angle}`).join(' ');
+  const layout = [shownGait_, picked, low, high, steps].join();
+  if (layout === drawn.layout) {
+    // Only angles changed (an edit, a drag): the lines move and the rest stays
+    // as laid out, rather than the whole plot made again on every move.
+    for (const { line, leg, joint } of drawn.lines) {
+      if (line.getAttribute('points') !== pointsOf(leg, joint)) line.setAttribute('points', pointsOf(leg, joint));
+    }
+    return showNow();
+  }
+  drawn = { layout, lines: [] };
   nowMarks = [];
   const panels = legs.map((leg, i) => {
     const [x0, y0] = [(i % columns) * (w + gap), Math.floor(i / columns) * (h + top + bottom + gap) + top];
@@ -52,8 +64,12 @@ function plot() {
       data.append(svg('line', { class: 'keyframe', x1: step, x2: step, y1: low, y2: high }));
       grid.push(svg('text', { x: x0 + left + sx * step, y: y0 + h + bottom - 3, class: 'label middle' }, String(cycle.keyframe[step])));
     });
-    cycle.angles[leg].forEach((angles, joint) => angles && data.append(svg('polyline', { 'data-leg': legNames[leg].name, 'data-joint': joints[joint], class: joints[joint],
-      points: angles.map((angle, step) => `${step},${angle}`).join(' ') })));
+    cycle.angles[leg].forEach((angles, joint) => {
+      if (!angles) return;
+      const line = svg('polyline', { 'data-leg': legNames[leg].name, 'data-joint': joints[joint], class: joints[joint], points: pointsOf(leg, joint) });
+      drawn.lines.push({ line, leg, joint });
+      data.append(line);
+    });
     const mark = svg('line', { class: 'now', y1: low, y2: high });
     nowMarks.push(mark);
     data.append(mark);

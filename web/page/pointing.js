@@ -67,9 +67,16 @@ canvas.addEventListener('start', () => {
       `a drag changes ${rules.cellWords(cell, model)}: ${editor.angleOf(cell.at).toFixed(1)}°.`;
   }
 
-  // Canvas pixels (the drawing buffer's) of a pointer event.
+  // Canvas pixels (the drawing buffer's) of a pointer event. The canvas's box
+  // is read again only after a scroll or a change of size: read after the
+  // page's own writes of a frame, it would make the browser lay out the whole
+  // page again on every move.
+  let box = null;
+  const unbox = () => (box = null);
+  for (const type of ['scroll', 'resize', 'fullscreenchange']) addEventListener(type, unbox, { capture: true, passive: true });
+  new ResizeObserver(unbox).observe(canvas);
   function pixel(event) {
-    const box = canvas.getBoundingClientRect();
+    box ??= canvas.getBoundingClientRect();
     return [((event.clientX - box.left) * canvas.width) / box.width, ((event.clientY - box.top) * canvas.height) / box.height];
   }
   const pick = (event) => module._quadrupedPick(...pixel(event));
@@ -81,15 +88,22 @@ canvas.addEventListener('start', () => {
     if (byId('pointed').textContent !== text) byId('pointed').textContent = text;
   }
 
-  // The mark: the hovered part lightly, the selected one in blue, over the frame just drawn.
+  // The mark: the hovered part lightly, the selected one in blue, over the
+  // frame just drawn (the overlay lies on the canvas by the style sheet). It
+  // is drawn again only when the parts' outlines or tints changed.
+  let marked = '';
   function mark() {
+    const hidden = canvas.hidden || !!document.fullscreenElement;
+    if (overlay.hidden !== hidden) overlay.hidden = hidden;
+    const shown = [[selected?.part ?? -1, kSelectedTint], [hovered, kHoverTint]]
+      .filter(([part, tint]) => part >= 0 && !(tint === kHoverTint && part === selected?.part))
+      .map(([part, tint]) => [module.UTF8ToString(module._quadrupedOutline(part)), tint]);
+    if (JSON.stringify(shown) === marked) return;
+    marked = JSON.stringify(shown);
     const context = overlay.getContext('2d');
-    Object.assign(overlay.style, { left: `${canvas.offsetLeft}px`, top: `${canvas.offsetTop}px`, width: `${canvas.offsetWidth}px`, height: `${canvas.offsetHeight}px` });
-    overlay.hidden = canvas.hidden || !!document.fullscreenElement;
     context.clearRect(0, 0, overlay.width, overlay.height);
-    for (const [part, tint] of [[selected?.part ?? -1, kSelectedTint], [hovered, kHoverTint]]) {
-      if (part < 0 || (tint === kHoverTint && part === selected?.part)) continue;
-      const points = read('quadrupedOutline', part);
+    for (const [outline, tint] of shown) {
+      const points = JSON.parse(outline);
       context.beginPath();
       for (let i = 0; i + 5 < points.length; i += 6) {
         context.moveTo(points[i], points[i + 1]);
