@@ -50,8 +50,9 @@ bool contextLost()
     return lost;
 }
 
-// The page sets Module.skipFrames while it replays keys whose frames a
-// later frame of the same task replaces.
+// Module.skipFrames holds while the page replays keys whose frames a later
+// frame of the same task replaces, and while a redraw of the toolkit's is
+// coming before the display's next frame (see web/page/program.js).
 bool frameSkipped()
 {
     return EM_ASM_INT({ return Module['skipFrames'] ? 1 : 0; }) != 0;

@@ -3,7 +3,7 @@
 // control that needs the program (those inside a [data-program] element) is
 // turned off, and the modules hear 'end' (program.stop).
 import { byId } from './dom.js';
-import { canvas, module, stop } from './program.js';
+import { canvas, drawFrame, module, stop } from './program.js';
 import { tell } from './status.js';
 import { lostText, noWebGLText, unloadedText } from './words.js';
 
@@ -16,7 +16,7 @@ const programControls = () => document.querySelectorAll('[data-program] :is(butt
 // it; a program that has stopped keeps what it drew.
 export function keepPicture(redraw) {
   if (picture.src) return;
-  if (redraw) module._quadrupedDrawFrames(1);
+  if (redraw) drawFrame();
   picture.src = canvas.toDataURL();
 }
 function end(message) {

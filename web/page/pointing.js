@@ -6,6 +6,7 @@
 // its GL layer's record of the last frame (web/picking.cpp); the mark is this
 // module's own overlay, so the program's frame stays as it was.
 import * as rules from './cell.js';
+import { byId, setText } from './dom.js';
 import * as editor from './editor.js';
 import { onClaimedKey } from './keys.js';
 import { canvas, module, now as shownNow, read, theModel } from './program.js';
@@ -21,7 +22,6 @@ const kSelectedTint = 'rgba(0, 170, 255, 0.6)';
 canvas.addEventListener('start', () => {
   const model = theModel();
   const { parts } = model;
-  const byId = (id) => document.getElementById(id);
 
   // The overlay the mark is drawn on, the words, the chain and the thumb control.
   const overlay = Object.assign(document.createElement('canvas'), { id: 'marks', width: canvas.width, height: canvas.height });
@@ -68,16 +68,20 @@ canvas.addEventListener('start', () => {
   }
 
   // Canvas pixels (the drawing buffer's) of a pointer event. The canvas's box
-  // is read again only after a scroll or a change of size: read after the
-  // page's own writes of a frame, it would make the browser lay out the whole
-  // page again on every move.
+  // in the document is read again only after a change of size: read after
+  // the page's own writes of a frame, it would make the browser lay out the
+  // whole page again on every move (a scroll moves the event's page
+  // coordinates with it).
   let box = null;
   const unbox = () => (box = null);
-  for (const type of ['scroll', 'resize', 'fullscreenchange']) addEventListener(type, unbox, { capture: true, passive: true });
+  for (const type of ['resize', 'fullscreenchange']) addEventListener(type, unbox);
   new ResizeObserver(unbox).observe(canvas);
   function pixel(event) {
-    box ??= canvas.getBoundingClientRect();
-    return [((event.clientX - box.left) * canvas.width) / box.width, ((event.clientY - box.top) * canvas.height) / box.height];
+    if (!box) {
+      const { left, top, width, height } = canvas.getBoundingClientRect();
+      box = { left: left + scrollX, top: top + scrollY, width, height };
+    }
+    return [((event.pageX - box.left) * canvas.width) / box.width, ((event.pageY - box.top) * canvas.height) / box.height];
   }
   const pick = (event) => module._quadrupedPick(...pixel(event));
   const record = (part) => read('quadrupedPart', part);
@@ -85,7 +89,7 @@ canvas.addEventListener('start', () => {
   function showWords() {
     const part = hovered >= 0 ? hovered : selected ? selected.part : -1;
     const text = hovered >= 0 || selected ? describe(part) : byId('pointed').textContent;
-    if (byId('pointed').textContent !== text) byId('pointed').textContent = text;
+    setText(byId('pointed'), text);
   }
 
   // The mark: the hovered part lightly, the selected one in blue, over the
@@ -179,9 +183,9 @@ canvas.addEventListener('start', () => {
     thumb.hidden = !selected?.cell;
     if (thumb.hidden) return;
     const { at } = selected.cell;
-    byId('thumb-label').textContent = `${parts[selected.part].name}: ${rules.cellWords(selected.cell, model)}`;
+    setText(byId('thumb-label'), `${parts[selected.part].name}: ${rules.cellWords(selected.cell, model)}`);
     byId('thumb-angle').value = editor.angleOf(at);
-    byId('thumb-shown').textContent = `${editor.angleOf(at).toFixed(1)}°`;
+    setText(byId('thumb-shown'), `${editor.angleOf(at).toFixed(1)}°`);
   }
   // One change of the selected cell, as one step of the editor's history.
   function turnSelected(degrees, words) {

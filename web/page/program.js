@@ -12,13 +12,24 @@ const title = document.title;
 const frameEvent = new Event('frame');
 let frames = 0;
 let stopped = false;
+let drawing = false; // in drawFrame
 
 export const module = {
   canvas,
   // As on the desktop, the program runs until it calls exit().
   noExitRuntime: true,
-  // Set by the replay around the keys whose frames are left undrawn.
-  skipFrames: false,
+  // Set by the replay around the keys whose frames are left undrawn. A frame
+  // asked for while the toolkit has a redraw coming (a drag's, an edit's) is
+  // left undrawn too, but for the page's own (drawFrame): that redraw, before
+  // the display's next frame, shows its scene, so the display never had the
+  // frame to show.
+  replaySkips: false,
+  get skipFrames() {
+    return module.replaySkips || (!drawing && Boolean(globalThis.GLUT?.requestedAnimationFrame));
+  },
+  set skipFrames(skip) {
+    module.replaySkips = skip;
+  },
   onFrame() {
     if (module.skipFrames || stopped) return; // nothing of an undrawn frame is shown
     if (++frames === 1) {
@@ -59,6 +70,16 @@ let nowRead = { frame: 0 };
 export function now() {
   if (nowRead.frame !== frames) nowRead = { frame: frames, state: read('quadrupedState'), pose: read('quadrupedPose') };
   return nowRead;
+}
+
+// The program draws its scene now, a frame the page needs in this task.
+export function drawFrame() {
+  drawing = true;
+  try {
+    module._quadrupedDrawFrames(1);
+  } finally {
+    drawing = false;
+  }
 }
 
 // Whether the program has drawn its first frame and still runs.
