@@ -21,8 +21,8 @@
 //     (requestAnimationFrame) and the frames drawn while a pointer drags the
 //     hind right shin back and forth for 3 s, one move a display frame, and
 //     for 3 s at rest, with the busy share of the page's main thread and of
-//     the GPU process; both plain and under Chromium's 4x CPU throttling (a
-//     phone-class CPU);
+//     the GPU process; at 1200 x 900 and on a 390 x 844 phone, both plain and
+//     under Chromium's 4x CPU throttling (a phone-class CPU);
 //   - with --profile, where the frame loop's time and the 10,000 b replay's
 //     time go: Chromium's sampling profiler, functions by their own time
 //     (build the page with -DCMAKE_EXE_LINKER_FLAGS=--profiling-funcs to see
@@ -180,9 +180,10 @@ try {
   await page.close();
 
   console.log('\n== pointing at the figure: a pick, and the frame rate while dragging');
-  for (const rate of [1, 4]) {
+  const views = [{ width: 1200, height: 900 }, { width: 390, height: 844, isMobile: true, hasTouch: true }];
+  for (const [rate, view] of [1, 4].flatMap((rate) => views.map((view) => [rate, view]))) {
     const pointing = await browser.newPage();
-    await pointing.setViewport({ width: 1200, height: 900 });
+    await pointing.setViewport(view);
     await pointing.goto(site.url);
     await pointing.waitForFunction(() => document.getElementById('status').hidden && document.getElementById('pointed'));
     const cdp = await pointing.target().createCDPSession();
@@ -198,7 +199,7 @@ try {
       }
       return batches;
     });
-    const label = rate === 1 ? 'plain' : `CPU throttled ${rate}x`;
+    const label = `${view.width} x ${view.height}, ${rate === 1 ? 'plain' : `CPU throttled ${rate}x`}`;
     console.log(`${label}: a pick takes ${median(picks).toFixed(3)} ms (batches of 100: ${Math.min(...picks).toFixed(3)} to ${Math.max(...picks).toFixed(3)} ms a pick)`);
     // The shin's middle in page pixels, from its part's chain as the page reads it.
     const [x, y] = await pointing.evaluate(() => {
