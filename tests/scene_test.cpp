@@ -87,7 +87,6 @@ const char* brokenInvariant(int framesBefore)
     return nullptr;
 }
 
-// One random event through the program's handlers.
 void randomEvent(std::mt19937_64& random)
 {
     static const int kCommandKeys[] = {'b', 'b', 'b', ',', '.', 'B', '<', '>'};
