@@ -51,7 +51,7 @@ void SceneTest::press(bool special, int key, int times)
 
 void SceneTest::TearDown()
 {
-    EXPECT_NO_GL_ERROR();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     EXPECT_EQ(glInteger(GL_MODELVIEW_STACK_DEPTH), 1);
     EXPECT_EQ(glInteger(GL_PROJECTION_STACK_DEPTH), 1);
 }

@@ -25,5 +25,3 @@ protected:
     // must draw exactly one frame at once and ask for no redisplay.
     static void press(bool special, int key, int times = 1);
 };
-
-#define EXPECT_NO_GL_ERROR() EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR))
