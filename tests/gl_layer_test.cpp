@@ -82,7 +82,6 @@ const GLenum kLightParameters[] = {GL_AMBIENT, GL_DIFFUSE, GL_SPECULAR, GL_POSIT
 const GLenum kFaces[] = {GL_FRONT, GL_BACK, GL_FRONT_AND_BACK};
 const GLenum kModes[] = {GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN, GL_QUADS, GL_QUAD_STRIP};
 
-// A sequence: calls by name and as code, each with whether it is outside glBegin and glEnd.
 struct Call {
     const char* name;
     std::function<void(const Api&, GLUquadric*)> run;
@@ -152,7 +151,6 @@ private:
     {
         return from.begin()[below(static_cast<int>(from.size()))];
     }
-    // A value in [low, high], or now and then one of the special ones.
     float value(float low, float high, std::initializer_list<float> special = {0, 1, -1})
     {
         return chance(0.2) ? pick(special) : uniform(low, high);
@@ -461,7 +459,6 @@ struct Batch {
 };
 std::vector<Batch> batches; // what the pipelines below hand on
 
-// Hands its batches to batches (emptied first); the depth test on, lit: light 0 too.
 ffp::Pipeline capturing(bool lit = false)
 {
     batches.clear();
@@ -476,7 +473,6 @@ ffp::Pipeline capturing(bool lit = false)
 
 TEST(GLDifferential, RandomSequencesMatchMesa)
 {
-    // One freeglut window with a depth buffer, as the program's.
     static char name[] = "gl_layer_test";
     static char* argv[] = {name, nullptr};
     int argc = 1;

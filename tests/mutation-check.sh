@@ -11,12 +11,11 @@ export LIBGL_ALWAYS_SOFTWARE=1 QUADRUPED_FUZZ_EVENTS=${QUADRUPED_FUZZ_EVENTS:-20
 
 # A reused copy takes only the files whose content changed, stamped now, so
 # that its build remakes what changed (make reads times, and a copy keeps them).
-rm -rf "$scratch/new" && mkdir -p "$scratch/new" "$scratch/src"
-git -C "$root" ls-files -co --exclude-standard -z | grep -zv '^tests/web/node_modules/' |
-  (cd "$root" && tar --null -T - -cf -) | tar -xf - -C "$scratch/new"
-(cd "$scratch/new" && find . -type f -print0) | while IFS= read -r -d '' f; do
-  cmp -s "$scratch/new/$f" "$scratch/src/$f" || { mkdir -p "$(dirname "$scratch/src/$f")" && cp "$scratch/new/$f" "$scratch/src/$f"; }
-done
+mkdir -p "$scratch/src"
+git -C "$root" ls-files -co --exclude-standard -z | grep -zv '^tests/web/node_modules' |
+  while IFS= read -r -d '' f; do
+    cmp -s "$root/$f" "$scratch/src/$f" || (cd "$root" && cp --parents "$f" "$scratch/src/")
+  done
 cmake -S "$scratch/src" -B "$scratch/build" -DQUADRUPED_TESTS=ON >"$scratch/build.log"
 cmake --build "$scratch/build" -j"$(nproc)" >>"$scratch/build.log"
 # Faults whose tests include the browser test rebuild the page too, in the

@@ -1,6 +1,6 @@
 # shellcheck shell=bash source-path=SCRIPTDIR disable=SC2034 # app is for the tests
-# Sourced by the end-to-end tests, with the program's path as $1; each under an
-# Xvfb of its own, where no other test's window covers the one xwd reads.
+# Sourced by the script tests, with their arguments (the program's path first in
+# the end-to-end tests'), each under an Xvfb where no other test's window shows.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/window.sh"
 qd_own_x "$@"

@@ -18,7 +18,7 @@ done
 qd_start "$app" -geometry 300x200+0+0 --frobnicate foo || fail "the window did not appear (status ${QD_STATUS:-none})"
 [ "$(wm_name)" = "$latin1_title" ] || fail "title: $(wm_name); expected the Latin-1 bytes $latin1_title"
 [ "$(place)" = "100 100 640 360 " ] || fail "window x, y, width, height: $(place); expected 100 100 640 360"
-# The frame's content is SceneCommands.FramePixels' to check.
+# The frame's content is browser_gl_test's to check (its calls, the layer's frames).
 waits shows first 630 350 28 139 28 || fail "no first frame: ($(px first 630 350)) in the lower right corner"
 tail_of() { /usr/bin/convert "$work/$1.png" -crop 50x80+207+137 ppm:- | md5sum; }
 tail=$(tail_of first)

@@ -1,7 +1,5 @@
 #include "support/gl_test.h"
 
-#include <cstdlib>
-
 #include "app/app.h"
 #include "app/scene_state.h"
 #include "camera/camera.h"
@@ -33,16 +31,6 @@ GLint glInteger(GLenum name)
     return value;
 }
 
-::testing::AssertionResult pixelNear(int x, int y, const std::array<int, 3>& rgb)
-{
-    const std::vector<unsigned char> p = readBackBuffer(x, y, 1, 1);
-    for (int c = 0; c < 3; ++c)
-        if (std::abs(p[c] - rgb[c]) > 3)
-            return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << +p[0]
-                                                 << " " << +p[1] << " " << +p[2];
-    return ::testing::AssertionSuccess();
-}
-
 void SceneTest::SetUp()
 {
     resetSceneState();
@@ -63,7 +51,7 @@ void SceneTest::press(bool special, int key, int times)
 
 void SceneTest::TearDown()
 {
-    EXPECT_NO_GL_ERROR();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     EXPECT_EQ(glInteger(GL_MODELVIEW_STACK_DEPTH), 1);
     EXPECT_EQ(glInteger(GL_PROJECTION_STACK_DEPTH), 1);
 }

@@ -6,8 +6,6 @@
 
 #include "app/toolkit.h"
 
-#include <array>
-
 #include "tools/frame_capture.h" // beforeSwap, swapCount
 
 // What the program asked of the toolkit since process start (the calls are
@@ -16,8 +14,6 @@ extern int redisplays;
 extern unsigned timerMs;
 
 GLint glInteger(GLenum name); // one integer of GL state, e.g. GL_MODELVIEW_STACK_DEPTH
-// Passes when the back buffer's pixel lies within 3/255 of rgb in every channel.
-::testing::AssertionResult pixelNear(int x, int y, const std::array<int, 3>& rgb);
 
 // Each test starts from the state the event loop first sees: start values,
 // filled tables, a start-size reshape with the start view in the modelview.
@@ -29,5 +25,3 @@ protected:
     // must draw exactly one frame at once and ask for no redisplay.
     static void press(bool special, int key, int times = 1);
 };
-
-#define EXPECT_NO_GL_ERROR() EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR))
