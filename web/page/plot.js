@@ -45,7 +45,8 @@ function plot() {
     // Only angles changed (an edit, a drag): the lines move and the rest stays
     // as laid out, rather than the whole plot made again on every move.
     for (const { line, leg, joint } of drawn.lines) {
-      if (line.getAttribute('points') !== pointsOf(leg, joint)) line.setAttribute('points', pointsOf(leg, joint));
+      const points = pointsOf(leg, joint);
+      if (line.getAttribute('points') !== points) line.setAttribute('points', points);
     }
     return showNow();
   }

@@ -102,8 +102,9 @@ canvas.addEventListener('start', () => {
     const shown = [[selected?.part ?? -1, kSelectedTint], [hovered, kHoverTint]]
       .filter(([part, tint]) => part >= 0 && !(tint === kHoverTint && part === selected?.part))
       .map(([part, tint]) => [module.UTF8ToString(module._quadrupedOutline(part)), tint]);
-    if (JSON.stringify(shown) === marked) return;
-    marked = JSON.stringify(shown);
+    const marks = JSON.stringify(shown);
+    if (marks === marked) return;
+    marked = marks;
     const context = overlay.getContext('2d');
     context.clearRect(0, 0, overlay.width, overlay.height);
     for (const [outline, tint] of shown) {
