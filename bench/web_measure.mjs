@@ -32,7 +32,7 @@ import { readdirSync, readFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { gzipSync } from 'node:zlib';
 // The browser test's server and Chromium, with its packages (tests/web/node_modules).
-import { launch, serve } from '../tests/web/lib.mjs';
+import { aimAt, launch, serve, shin } from '../tests/web/lib.mjs';
 
 const args = process.argv.slice(2).filter((arg) => arg !== '--profile');
 const profile = process.argv.includes('--profile');
@@ -201,14 +201,11 @@ try {
     });
     const label = `${view.width} x ${view.height}, ${rate === 1 ? 'plain' : `CPU throttled ${rate}x`}`;
     console.log(`${label}: a pick takes ${median(picks).toFixed(3)} ms (batches of 100: ${Math.min(...picks).toFixed(3)} to ${Math.max(...picks).toFixed(3)} ms a pick)`);
-    // The shin's middle in page pixels, from its part's chain as the page reads it.
-    const [x, y] = await pointing.evaluate(() => {
-      const { parts } = JSON.parse(Module.UTF8ToString(Module._quadrupedModel()));
-      const points = JSON.parse(Module.UTF8ToString(Module._quadrupedOutline(parts.findIndex((part) => part?.name === 'hind right shin'))));
+    // The shin's middle in page pixels, from the program's transforms as the browser test aims.
+    const [x, y] = await pointing.evaluate(([aim]) => {
       const canvas = Module.canvas, box = canvas.getBoundingClientRect();
-      const mean = (k) => points.filter((_, i) => i % 2 === k).reduce((a, b) => a + b, 0) / (points.length / 2);
-      return [box.left + (mean(0) * box.width) / canvas.width, box.top + (mean(1) * box.height) / canvas.height];
-    });
+      return [box.left + (aim[0] * box.width) / canvas.width, box.top + (aim[1] * box.height) / canvas.height];
+    }, await pointing.evaluate(aimAt, ...shin));
     // A browser hands the page at most one pointer move a display frame (the
     // moves between are coalesced into it): after a real press on the shin,
     // one move a display frame is dispatched for 3 s, and the display frames,

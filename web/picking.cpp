@@ -2,7 +2,9 @@
 // canvas, and for a part the matrices and modelview operations that placed it
 // in the last frame drawn, all from the GL layer's record of that frame
 // (web/gl/picking.h); the parts' names are in the model (web/model.h). Only
-// reads: the mark the page draws over a part is the page's own.
+// the page's tints are written, which the layer draws after the program's
+// frame (the program's own calls stay as they are).
+#include <GL/glut.h>
 #include <emscripten/emscripten.h>
 
 #include "figure/marks.h"
@@ -83,17 +85,17 @@ EMSCRIPTEN_KEEPALIVE const char* quadrupedPart(int part)
     return json.text();
 }
 
-// The triangles drawn for part in the last frame, in canvas pixels from the
-// top left, as a JSON array x0, y0, x1, y1, x2, y2, ... for the page to tint.
-EMSCRIPTEN_KEEPALIVE const char* quadrupedOutline(int part)
+// Tints part (-1: none) in slot 0 or 1, the second drawn over the first,
+// with red, green, blue and alpha from 0 to 1: the GL layer draws the tint
+// over every frame from the next, where the frame drew the part. A change
+// asks for that frame; returns whether the slot changed.
+EMSCRIPTEN_KEEPALIVE int quadrupedTint(int slot, int part, double r, double g, double b, double a)
 {
-    static Json json;
-    const std::vector<float> points = frameRecord().outline(part);
-    json.clear();
-    json.open('[');
-    for (std::size_t i = 0; i < points.size(); ++i)
-        json.integer(static_cast<long>(i % 2 == 0 ? points[i] : windowY(points[i])));
-    json.close();
-    return json.text();
+    const float rgba[4] = {static_cast<float>(r), static_cast<float>(g), static_cast<float>(b),
+                           static_cast<float>(a)};
+    if (!tintPart(slot, part, rgba))
+        return 0;
+    glutPostRedisplay();
+    return 1;
 }
 }

@@ -9,8 +9,10 @@
 #include <GL/glu.h>
 #include <GL/glut.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <vector>
 
 #include "web/gl/host.h"
 #include "web/gl/pipeline.h"
@@ -23,6 +25,14 @@ constexpr GLint kMostShininess = 128;
 
 ffp::FrameRecord record; // the last frame drawn, for picking
 ffp::Pipeline pipeline{renderer::draw, &record};
+
+// The page's tints over parts, and the corners of the one being drawn.
+struct Tint {
+    int part = ffp::kUnmarked;
+    float rgba[4] = {0, 0, 0, 0};
+};
+Tint tints[kTints];
+std::vector<ffp::Vec4> tinted;
 
 // Stops the program with a message made as printf makes it.
 [[noreturn]] __attribute__((format(printf, 1, 2))) void stop(const char* format, ...)
@@ -135,6 +145,17 @@ const ffp::MatrixStacks& layerMatrices()
 const ffp::FrameRecord& frameRecord()
 {
     return record;
+}
+
+bool tintPart(int slot, int part, const float rgba[4])
+{
+    if (slot < 0 || slot >= kTints || part < ffp::kUnmarked || part >= ffp::FrameRecord::kParts)
+        return false;
+    Tint& tint = tints[slot];
+    const bool changed = tint.part != part || !std::equal(rgba, rgba + 4, tint.rgba);
+    tint.part = part;
+    std::copy(rgba, rgba + 4, tint.rgba);
+    return changed;
 }
 
 void markDrawnPart(int part)
@@ -334,11 +355,16 @@ void glMateriali(GLenum face, GLenum name, GLint value)
 }
 
 // The toolkit shows the frame when the frame's callback returns: here the
-// frame is drawn out, and the page hears of it.
+// frame is drawn out, the page's tints over it, and the page hears of it.
 void glutSwapBuffers()
 {
     outsidePrimitive(__func__);
     pipeline.flush();
+    for (const Tint& tint : tints)
+        if (tint.part != ffp::kUnmarked) {
+            record.corners(tint.part, tinted);
+            renderer::tint(tinted, tint.rgba);
+        }
     pipeline.skip(false);
     renderer::endFrame();
 }

@@ -30,6 +30,12 @@ void drawShape(const char* call, const ffp::Mesh& mesh);
 const ffp::MatrixStacks& layerMatrices();
 // The last frame as drawn, for picking (web/picking.cpp reads it).
 const ffp::FrameRecord& frameRecord();
+// The page's tints, drawn at the end of every frame over a part where the
+// frame drew it (renderer::tint), slot 1 over slot 0; part ffp::kUnmarked
+// for none. Sets a slot; true when that changed it (a part out of range
+// changes nothing).
+constexpr int kTints = 2;
+bool tintPart(int slot, int part, const float rgba[4]);
 // What the program draws from now on belongs to part (ffp::kUnmarked: none);
 // the record keeps the matrices and operations in force at the part's first mark.
 void markDrawnPart(int part);

@@ -64,6 +64,13 @@ WEBGL(void, glVertexAttribPointer,
       (index, size, type, normalised, stride, offset))
 WEBGL(void, glDrawElements, (unsigned mode, int count, unsigned type, const void* offset),
       (mode, count, type, offset))
+WEBGL(void, glDrawArrays, (unsigned mode, int first, int count), (mode, first, count))
+WEBGL(void, glDisableVertexAttribArray, (unsigned index), (index))
+WEBGL(void, glVertexAttrib3f, (unsigned index, float x, float y, float z), (index, x, y, z))
+WEBGL(void, glDepthFunc, (unsigned function), (function))
+WEBGL(void, glDepthMask, (unsigned char write), (write))
+WEBGL(void, glBlendColor, (float r, float g, float b, float a), (r, g, b, a))
+WEBGL(void, glBlendFunc, (unsigned source, unsigned destination), (source, destination))
 WEBGL(void, glEnable, (unsigned cap), (cap))
 WEBGL(void, glDisable, (unsigned cap), (cap))
 WEBGL(void, glClear, (unsigned mask), (mask))

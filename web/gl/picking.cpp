@@ -150,22 +150,13 @@ int FrameRecord::pick(float x, float y) const
     return found;
 }
 
-std::vector<float> FrameRecord::outline(int part) const
+void FrameRecord::corners(int part, std::vector<Vec4>& out) const
 {
-    std::vector<float> out;
-    for (const Triangle& t : triangles_) {
-        if (t.part != part)
-            continue;
-        const Vec4* c[3] = {&clip_[t.corner[0]], &clip_[t.corner[1]], &clip_[t.corner[2]]};
-        if ((*c[0])[3] <= 0 || (*c[1])[3] <= 0 || (*c[2])[3] <= 0)
-            continue;
-        for (const Vec4* v : c) {
-            const Vec3 w = window(*v, viewport_);
-            out.push_back(w[0]);
-            out.push_back(w[1]);
-        }
-    }
-    return out;
+    out.clear();
+    for (const Triangle& t : triangles_)
+        if (t.part == part)
+            for (std::uint32_t corner : t.corner)
+                out.push_back(clip_[corner]);
 }
 
 const PartRecord* FrameRecord::record(int part) const

@@ -86,9 +86,9 @@ public:
     // .5), depth-tested as GL's default test does; kUnmarked where that is
     // no part, or nothing covers it.
     int pick(float x, float y) const;
-    // The triangles of a part in window coordinates (x, y pairs, three a
-    // triangle), those that reach behind the eye left out.
-    std::vector<float> outline(int part) const;
+    // The clip-space corners of a part's triangles as handed on, three a
+    // triangle, into out (emptied first).
+    void corners(int part, std::vector<Vec4>& out) const;
     const PartRecord* record(int part) const;
     const int* viewportBox() const
     {

@@ -150,6 +150,34 @@ void draw(const std::vector<ffp::Vertex>& vertices, const std::vector<std::uint1
                               webgl::kUnsignedShort, nullptr);
 }
 
+void tint(const std::vector<ffp::Vec4>& corners, const float rgba[4])
+{
+    if (!live() || corners.empty())
+        return;
+    prepare();
+    emscripten_glUseProgram(state.program);
+    emscripten_glBindBuffer(webgl::kArrayBuffer, state.vertices);
+    emscripten_glBufferData(webgl::kArrayBuffer,
+                            static_cast<std::ptrdiff_t>(corners.size() * sizeof(ffp::Vec4)),
+                            corners.data(), webgl::kStreamDraw);
+    emscripten_glEnableVertexAttribArray(kPositionAttribute);
+    emscripten_glVertexAttribPointer(kPositionAttribute, kClipComponents, webgl::kFloat, 0,
+                                     sizeof(ffp::Vec4), nullptr);
+    emscripten_glDisableVertexAttribArray(kColourAttribute); // one colour for all
+    emscripten_glVertexAttrib3f(kColourAttribute, rgba[0], rgba[1], rgba[2]);
+    // The same corners through the same shader give the same depths: equal
+    // passes where the part won the depth test, and the depths stay as drawn.
+    emscripten_glDepthFunc(webgl::kLessOrEqual);
+    emscripten_glDepthMask(0);
+    emscripten_glEnable(webgl::kBlend);
+    emscripten_glBlendColor(0, 0, 0, rgba[3]);
+    emscripten_glBlendFunc(webgl::kConstantAlpha, webgl::kOneMinusConstantAlpha);
+    emscripten_glDrawArrays(webgl::kTriangles, 0, static_cast<int>(corners.size()));
+    emscripten_glDisable(webgl::kBlend);
+    emscripten_glDepthMask(1);
+    emscripten_glDepthFunc(webgl::kLess);
+}
+
 void depthTest(bool on)
 {
     state.depthTest = on;

@@ -14,6 +14,10 @@ namespace renderer {
 
 // Draws one batch of indexed triangles.
 void draw(const std::vector<ffp::Vertex>& vertices, const std::vector<std::uint16_t>& indices);
+// Tints triangles (clip-space corners, three a triangle) with red, green,
+// blue and alpha, blended over what is drawn and only where they are the
+// front-most: drawn again at the very depths they were drawn at.
+void tint(const std::vector<ffp::Vec4>& corners, const float rgba[4]);
 void depthTest(bool on);
 void viewport(int x, int y, int width, int height);
 void clear(unsigned mask);

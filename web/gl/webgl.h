@@ -28,6 +28,13 @@ void emscripten_glEnableVertexAttribArray(unsigned index);
 void emscripten_glVertexAttribPointer(unsigned index, int size, unsigned type,
                                       unsigned char normalised, int stride, const void* offset);
 void emscripten_glDrawElements(unsigned mode, int count, unsigned type, const void* offset);
+void emscripten_glDrawArrays(unsigned mode, int first, int count);
+void emscripten_glDisableVertexAttribArray(unsigned index);
+void emscripten_glVertexAttrib3f(unsigned index, float x, float y, float z);
+void emscripten_glDepthFunc(unsigned function);
+void emscripten_glDepthMask(unsigned char write);
+void emscripten_glBlendColor(float red, float green, float blue, float alpha);
+void emscripten_glBlendFunc(unsigned source, unsigned destination);
 void emscripten_glEnable(unsigned cap);
 void emscripten_glDisable(unsigned cap);
 void emscripten_glClear(unsigned mask);
@@ -39,6 +46,11 @@ namespace webgl {
 // The values of WebGL's enums that the renderer passes.
 enum Value : unsigned {
     kTriangles = 0x0004,
+    kLess = 0x0201,
+    kLessOrEqual = 0x0203,
+    kBlend = 0x0BE2,
+    kConstantAlpha = 0x8003,
+    kOneMinusConstantAlpha = 0x8004,
     kDepthTest = 0x0B71,
     kUnsignedShort = 0x1403,
     kFloat = 0x1406,

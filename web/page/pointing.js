@@ -3,19 +3,21 @@
 // a leg segment or paw dragged, stepped from the keyboard or from the thumb
 // control turns its joint, writing the stored cell that the pose shows
 // (cell.js) through the keyframe editor. What the program drew is read from
-// its GL layer's record of the last frame (web/picking.cpp); the mark is this
-// module's own overlay, so the program's frame stays as it was.
+// its GL layer's record of the last frame (web/picking.cpp); the mark is a
+// tint that the layer draws after the program's frame, whose calls stay as
+// they were.
 import * as rules from './cell.js';
 import { byId, setText } from './dom.js';
 import * as editor from './editor.js';
 import { onClaimedKey } from './keys.js';
-import { canvas, module, now as shownNow, read, theModel } from './program.js';
+import { canvas, hasStopped, module, now as shownNow, read, theModel } from './program.js';
 
 // Keys that turn the selected joint, kept from the program: degrees a press.
 export const kTurnKeys = { '[': -1, ']': 1, '{': -10, '}': 10 };
 
-const kHoverTint = 'rgba(255, 255, 255, 0.35)';
-const kSelectedTint = 'rgba(0, 170, 255, 0.6)';
+// The mark's tints: red, green, blue and alpha from 0 to 1.
+const kSelectedTint = [0, 170 / 255, 1, 0.6];
+const kHoverTint = [1, 1, 1, 0.35];
 
 // Set up once the program runs; the words, the chain and the thumb control
 // go below the pad.
@@ -23,10 +25,7 @@ canvas.addEventListener('start', () => {
   const model = theModel();
   const { parts } = model;
 
-  // The overlay the mark is drawn on, the words, the chain and the thumb control.
-  const overlay = Object.assign(document.createElement('canvas'), { id: 'marks', width: canvas.width, height: canvas.height });
-  overlay.setAttribute('aria-hidden', 'true');
-  canvas.after(overlay);
+  // The words, the chain and the thumb control.
   const panel = document.createElement('div');
   panel.id = 'pointing';
   panel.dataset.program = ''; // the end turns its controls off
@@ -92,33 +91,14 @@ canvas.addEventListener('start', () => {
     setText(byId('pointed'), text);
   }
 
-  // The mark: the hovered part lightly, the selected one in blue, over the
-  // frame just drawn (the overlay lies on the canvas by the style sheet). It
-  // is drawn again only when the parts' outlines or tints changed.
-  let marked = '';
+  // The mark: the selected part in blue, the hovered one lightly, tinted by
+  // the GL layer where each frame from the next draws it; a change of either
+  // asks for that frame, and the frames of a drag carry it along by themselves.
   function mark() {
-    const hidden = canvas.hidden || !!document.fullscreenElement;
-    if (overlay.hidden !== hidden) overlay.hidden = hidden;
-    const shown = [[selected?.part ?? -1, kSelectedTint], [hovered, kHoverTint]]
-      .filter(([part, tint]) => part >= 0 && !(tint === kHoverTint && part === selected?.part))
-      .map(([part, tint]) => [module.UTF8ToString(module._quadrupedOutline(part)), tint]);
-    const marks = JSON.stringify(shown);
-    if (marks === marked) return;
-    marked = marks;
-    const context = overlay.getContext('2d');
-    context.clearRect(0, 0, overlay.width, overlay.height);
-    for (const [outline, tint] of shown) {
-      const points = JSON.parse(outline);
-      context.beginPath();
-      for (let i = 0; i + 5 < points.length; i += 6) {
-        context.moveTo(points[i], points[i + 1]);
-        context.lineTo(points[i + 2], points[i + 3]);
-        context.lineTo(points[i + 4], points[i + 5]);
-        context.closePath();
-      }
-      context.fillStyle = tint;
-      context.fill();
-    }
+    if (hasStopped()) return;
+    const part = selected?.part ?? -1;
+    module._quadrupedTint(0, part, ...kSelectedTint);
+    module._quadrupedTint(1, hovered === part ? -1 : hovered, ...kHoverTint);
   }
 
   // The chain of the selected part, from the scene down, each row in words.
@@ -256,9 +236,8 @@ canvas.addEventListener('start', () => {
   canvas.addEventListener('pointerup', letGo);
   canvas.addEventListener('pointercancel', letGo);
 
-  // After every frame: the mark, the words and the chain follow what was drawn.
+  // After every frame: the words and the chain follow what was drawn.
   canvas.addEventListener('frame', () => {
-    mark();
     if (hovered >= 0 || selected) showWords();
     if (selected && drags.size === 0) showChain();
   });
