@@ -2,9 +2,19 @@
 import { capital } from './model.js';
 
 export const byId = (id) => document.getElementById(id);
-// Writes text only when it changed, so that a frame that changes nothing touches nothing.
-export const setText = (element, text) => element.textContent !== text && (element.textContent = text);
+// Writes text only when it changed, so that a frame that changes nothing
+// touches nothing; into the element's one text node where it has one, which
+// the browser then lays out again, rather than a new node for the old.
+export function setText(element, text) {
+  if (element.textContent === text) return;
+  const only = element.firstChild;
+  if (only && only === element.lastChild && only.nodeType === Node.TEXT_NODE) only.data = text;
+  else element.textContent = text;
+}
 export const show = (id, text) => setText(byId(id), text);
+// Hides or shows an element only when that changes: the same attribute
+// written again still makes the browser work the page's style out again.
+export const hide = (element, hidden) => element.hidden !== hidden && (element.hidden = hidden);
 
 // A table of one cell per leg and joint of the model, rows headed by the
 // legs' names; fill fills each cell of a joint the leg has (angle null: none,

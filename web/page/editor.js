@@ -9,7 +9,7 @@
 // After every change it tells document 'tables'; after a change of the gait
 // shown, 'shown' (the plot follows both). Undo and redo (buttons, Ctrl+Z and
 // Ctrl+Shift+Z) take back and give again each step.
-import { anglesTable, byId, setText, show } from './dom.js';
+import { anglesTable, byId, hide, setText, show } from './dom.js';
 import { angleText } from './grammar.js';
 import { onPageKey } from './keys.js';
 import { canvas, hasStopped, module, now, read, theModel } from './program.js';
@@ -104,8 +104,8 @@ function showAngle(at) {
 function markAngle(at) {
   const [field, edited] = [fields.get(theModel().cellCode(at)), changes.has(theModel().cellCode(at))];
   field.classList.toggle('edited', edited);
-  if (edited) field.setAttribute('aria-describedby', 'edited-note');
-  else field.removeAttribute('aria-describedby');
+  if (!edited) field.removeAttribute('aria-describedby');
+  else if (!field.hasAttribute('aria-describedby')) field.setAttribute('aria-describedby', 'edited-note');
 }
 // Writes an angle, to one decimal, into the program's table; false where the
 // program refuses it (not a number, or out of range). shown: the field shows it.
@@ -205,7 +205,7 @@ canvas.addEventListener('frame', () => {
     if (tablesOfGait[k].dataset.mark !== mark) tablesOfGait[k].dataset.mark = mark;
   }));
   show('blend', blendText(state.keyframe, pose.next, state.substep));
-  byId('mirror').hidden = state.keyframe < stored;
+  hide(byId('mirror'), state.keyframe < stored);
   const pairs = legs.map(({ partner }, leg) => leg < partner && `${legs[leg].name} ↔ ${legs[partner].name}`).filter(Boolean);
   show('mirror', `Second half of the ${state.gait} cycle: keyframes ${stored} to ${pose.cycle - 1} are ` +
                  `keyframes 0 to ${stored - 1} with the legs of each pair swapped (${pairs.join(', ')}).`);

@@ -96,7 +96,7 @@ function showNow() {
   const step = start + state.substep / (cycle?.substep[1] ?? 1);
   const shown = cycle && theModel().gaits[shownGait()].name === state.gait && start >= 0;
   for (const mark of nowMarks) {
-    mark.setAttribute('visibility', shown ? 'visible' : 'hidden');
+    if (mark.getAttribute('visibility') !== (shown ? 'visible' : 'hidden')) mark.setAttribute('visibility', shown ? 'visible' : 'hidden');
     if (shown && mark.getAttribute('x1') !== String(step)) mark.setAttribute('x1', step), mark.setAttribute('x2', step);
   }
 }

@@ -7,7 +7,7 @@
 // tint that the layer draws after the program's frame, whose calls stay as
 // they were.
 import * as rules from './cell.js';
-import { byId, setText } from './dom.js';
+import { byId, hide, setText } from './dom.js';
 import * as editor from './editor.js';
 import { onClaimedKey } from './keys.js';
 import { canvas, hasStopped, module, now as shownNow, read, theModel } from './program.js';
@@ -161,7 +161,7 @@ canvas.addEventListener('start', () => {
   }
   function showThumb() {
     const thumb = byId('thumb');
-    thumb.hidden = !selected?.cell;
+    hide(thumb, !selected?.cell);
     if (thumb.hidden) return;
     const { at } = selected.cell;
     setText(byId('thumb-label'), `${parts[selected.part].name}: ${rules.cellWords(selected.cell, model)}`);

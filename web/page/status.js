@@ -1,7 +1,7 @@
 // The status line, the page's one live region: it shows what is true now
 // (words.statusText) from the facts the modules tell it, and speaks only when
 // its words change.
-import { setText } from './dom.js';
+import { hide, setText } from './dom.js';
 import { statusText } from './words.js';
 
 const status = document.getElementById('status');
@@ -12,7 +12,7 @@ export function tell(changes) {
   Object.assign(facts, changes);
   const text = statusText(facts);
   setText(status, text);
-  status.hidden = !text;
+  hide(status, !text);
 }
 
 // A fact as last told.
