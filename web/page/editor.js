@@ -6,6 +6,7 @@
 //   setAngle(at, degrees) -> boolean   at = { gait, keyframe, leg, joint }
 //   angleOf(at) -> number              the stored angle now
 //   beginChange(words) / endChange()   every setAngle between them is one undo step named by words
+//   changing() -> boolean              whether such a change is under way
 // After every change it tells document 'tables'; after a change of the gait
 // shown, 'shown' (the plot follows both). Undo and redo (buttons, Ctrl+Z and
 // Ctrl+Shift+Z) take back and give again each step.
@@ -33,7 +34,14 @@ const history = new History();
 let replaying = false; // undo or redo writes: not a step of its own
 let typedIn = null; // the field whose typing writes now: one step until it is left
 export const beginChange = (words) => history.begin(words);
-export const endChange = () => history.end();
+// The change's end is told as 'tables' too: what follows the tables more
+// loosely during a change (the plot's range) fits them again.
+export function endChange() {
+  history.end();
+  document.dispatchEvent(new Event('tables'));
+}
+// Whether a change is under way (between beginChange and endChange).
+export const changing = () => history.open !== null;
 
 // The edits: the angles unlike the start's, as a Map from cellCode to { ...at, degrees }.
 export const edits = () => changes;

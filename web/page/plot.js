@@ -4,7 +4,7 @@
 // (step, degrees) to the picture, so that a polyline's points are the steps
 // and the angles themselves.
 import { byId } from './dom.js';
-import { shownGait, tablesNow } from './editor.js';
+import { changing, shownGait, tablesNow } from './editor.js';
 import { canvas, now, read, theModel } from './program.js';
 
 const kPlotPanel = { width: 300, height: 130, left: 34, right: 8, top: 18, bottom: 16, gap: 12 }; // SVG units
@@ -18,7 +18,7 @@ const svg = (name, attributes = {}, ...children) => {
 const select = byId('plot-leg');
 let nowMarks = [];
 let cycle = null;
-let drawn = { layout: '', lines: [] }; // what the plot shows: the key of its layout, its lines with their leg and joint
+let drawn = { view: '', low: 0, high: 0, layout: '', lines: [] }; // what the plot shows: its gait, legs and steps, range, layout's key, lines with their leg and joint
 function plot() {
   if (!tablesNow()) return;
   const { legs: legNames, joints, gaits } = theModel();
@@ -35,12 +35,17 @@ function plot() {
   const { width, height, left, right, top, bottom, gap } = kPlotPanel;
   const [w, h] = [width * scale, height * scale];
   const all = cycle.angles.flat(2).filter((angle) => angle !== null);
-  const low = Math.min(-3 * kPlotStep, Math.floor(Math.min(...all) / kPlotStep) * kPlotStep);
-  const high = Math.max(3 * kPlotStep, Math.ceil(Math.max(...all) / kPlotStep) * kPlotStep);
   const steps = cycle.keyframe.length - 1;
+  const view = [shownGait_, picked, steps].join();
+  // During a change (a drag) the range only widens, so that an angle going
+  // back and forth over a grid line does not lay the whole plot out again
+  // on every move; the change's end fits it to the angles again.
+  const keep = changing() && view === drawn.view;
+  const low = Math.min(-3 * kPlotStep, Math.floor(Math.min(...all) / kPlotStep) * kPlotStep, keep ? drawn.low : 0);
+  const high = Math.max(3 * kPlotStep, Math.ceil(Math.max(...all) / kPlotStep) * kPlotStep, keep ? drawn.high : 0);
   const [sx, sy] = [(w - left - right) / steps, h / (high - low)];
   const pointsOf = (leg, joint) => cycle.angles[leg][joint].map((angle, step) => `${step},${angle}`).join(' ');
-  const layout = [shownGait_, picked, low, high, steps].join();
+  const layout = [view, low, high].join();
   if (layout === drawn.layout) {
     // Only angles changed (an edit, a drag): the lines move and the rest stays
     // as laid out, rather than the whole plot made again on every move.
@@ -50,7 +55,7 @@ function plot() {
     }
     return showNow();
   }
-  drawn = { layout, lines: [] };
+  drawn = { view, low, high, layout, lines: [] };
   nowMarks = [];
   const panels = legs.map((leg, i) => {
     const [x0, y0] = [(i % columns) * (w + gap), Math.floor(i / columns) * (h + top + bottom + gap) + top];
