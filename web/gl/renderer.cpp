@@ -102,6 +102,16 @@ void prepare()
     emscripten_glGenBuffers(1, &state.indices);
 }
 
+// The layer's shader program in use, with size bytes of vertices at data in its vertex buffer.
+void useWithVertices(const void* data, std::size_t size)
+{
+    prepare();
+    emscripten_glUseProgram(state.program);
+    emscripten_glBindBuffer(webgl::kArrayBuffer, state.vertices);
+    emscripten_glBufferData(webgl::kArrayBuffer, static_cast<std::ptrdiff_t>(size), data,
+                            webgl::kStreamDraw);
+}
+
 // WebGL is handed the depth test and the viewport when it lacks them and can take them.
 void handOver()
 {
@@ -129,12 +139,7 @@ void draw(const std::vector<ffp::Vertex>& vertices, const std::vector<std::uint1
 {
     if (!live())
         return;
-    prepare();
-    emscripten_glUseProgram(state.program);
-    emscripten_glBindBuffer(webgl::kArrayBuffer, state.vertices);
-    emscripten_glBufferData(webgl::kArrayBuffer,
-                            static_cast<std::ptrdiff_t>(vertices.size() * sizeof(ffp::Vertex)),
-                            vertices.data(), webgl::kStreamDraw);
+    useWithVertices(vertices.data(), vertices.size() * sizeof(ffp::Vertex));
     emscripten_glBindBuffer(webgl::kElementArrayBuffer, state.indices);
     emscripten_glBufferData(webgl::kElementArrayBuffer,
                             static_cast<std::ptrdiff_t>(indices.size() * sizeof(std::uint16_t)),
@@ -154,12 +159,7 @@ void tint(const std::vector<ffp::Vec4>& corners, const float rgba[4])
 {
     if (!live() || corners.empty())
         return;
-    prepare();
-    emscripten_glUseProgram(state.program);
-    emscripten_glBindBuffer(webgl::kArrayBuffer, state.vertices);
-    emscripten_glBufferData(webgl::kArrayBuffer,
-                            static_cast<std::ptrdiff_t>(corners.size() * sizeof(ffp::Vec4)),
-                            corners.data(), webgl::kStreamDraw);
+    useWithVertices(corners.data(), corners.size() * sizeof(ffp::Vec4));
     emscripten_glEnableVertexAttribArray(kPositionAttribute);
     emscripten_glVertexAttribPointer(kPositionAttribute, kClipComponents, webgl::kFloat, 0,
                                      sizeof(ffp::Vec4), nullptr);
