@@ -100,8 +100,9 @@ function showNow() {
   const start = cycle?.keyframe.findIndex((keyframe, step) => keyframe === state.keyframe && cycle.substep[step] === 0);
   const step = start + state.substep / (cycle?.substep[1] ?? 1);
   const shown = cycle && theModel().gaits[shownGait()].name === state.gait && start >= 0;
+  const visibility = shown ? 'visible' : 'hidden';
   for (const mark of nowMarks) {
-    if (mark.getAttribute('visibility') !== (shown ? 'visible' : 'hidden')) mark.setAttribute('visibility', shown ? 'visible' : 'hidden');
+    if (mark.getAttribute('visibility') !== visibility) mark.setAttribute('visibility', visibility);
     if (shown && mark.getAttribute('x1') !== String(step)) mark.setAttribute('x1', step), mark.setAttribute('x2', step);
   }
 }
