@@ -16,6 +16,17 @@ export const show = (id, text) => setText(byId(id), text);
 // written again still makes the browser work the page's style out again.
 export const hide = (element, hidden) => element.hidden !== hidden && (element.hidden = hidden);
 
+// Whether an element is on the screen now, as a function; seen() runs each
+// time it comes on. What follows a drag out of sight waits for either.
+export function sight(element, seen) {
+  let onScreen = true;
+  new IntersectionObserver((entries) => {
+    onScreen = entries.at(-1).isIntersecting;
+    if (onScreen) seen();
+  }).observe(element);
+  return () => onScreen;
+}
+
 // A table of one cell per leg and joint of the model, rows headed by the
 // legs' names; fill fills each cell of a joint the leg has (angle null: none,
 // shown "–"). Returns the cells by [leg][joint].

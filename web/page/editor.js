@@ -10,7 +10,7 @@
 // After every change it tells document 'tables'; after a change of the gait
 // shown, 'shown' (the plot follows both). Undo and redo (buttons, Ctrl+Z and
 // Ctrl+Shift+Z) take back and give again each step.
-import { anglesTable, byId, hide, setText, show } from './dom.js';
+import { anglesTable, byId, hide, setText, show, sight } from './dom.js';
 import { angleText } from './grammar.js';
 import { onPageKey } from './keys.js';
 import { canvas, hasStopped, module, now, read, theModel } from './program.js';
@@ -38,6 +38,7 @@ export const beginChange = (words) => history.begin(words);
 // loosely during a change (the plot's range) fits them again.
 export function endChange() {
   history.end();
+  showUnshown();
   document.dispatchEvent(new Event('tables'));
 }
 // Whether a change is under way (between beginChange and endChange).
@@ -125,10 +126,20 @@ export function setAngle(at, degrees, shown = true) {
   if (!replaying) history.record(code, at, before, angleOf(at), `${theModel().cellName(at)} to ${angleText(angleOf(at))}°`, typedIn);
   changes.delete(code);
   if (angleOf(at) !== storedIn(startTables, at)) changes.set(code, { ...at, degrees: angleOf(at) });
-  if (shown) showAngle(at);
+  if (changing() && !tablesInSight()) unshown.set(code, at);
+  else if (shown) showAngle(at);
   else markAngle(at);
   tablesChanged();
   return true;
+}
+// During a change (a drag) the fields out of sight wait, rather than each
+// move writing one the reader cannot see: they show their angles when the
+// tables come into sight, and when the change ends.
+const unshown = new Map(); // cellCode -> at
+const tablesInSight = sight(byId('keyframes'), showUnshown);
+function showUnshown() {
+  for (const at of unshown.values()) showAngle(at);
+  unshown.clear();
 }
 function refuseAngle(at) {
   showAngle(at);

@@ -2,7 +2,7 @@
 // in the address's fragment as the grammar writes them (grammar.js), and
 // Copy link. A fragment changed by hand starts the page again with it.
 import { byId } from './dom.js';
-import { edits } from './editor.js';
+import { changing, edits } from './editor.js';
 import * as grammar from './grammar.js';
 import { theModel } from './program.js';
 import { tell } from './status.js';
@@ -23,9 +23,15 @@ export function writeLink() {
   const fragment = record.linkable ? grammar.writeLink({ edit: edits(), keys: record.runs }, { model: theModel() }) : '';
   history.replaceState(null, '', fragment ? `#${fragment}` : location.pathname + location.search);
 }
-// At once, or where the address was written less than kLinkDelayMs ago, once that has passed.
+// At once, or where the address was written less than kLinkDelayMs ago, once
+// that has passed. During a change (a drag) it is written once the change
+// has rested kLinkDelayMs: each rewrite of the address costs the page a
+// frame's share of its time on a phone-class CPU.
 function writeLinkSoon() {
-  if (!linkTimer) linkTimer = setTimeout(writeLink, Math.max(0, lastWrite + kLinkDelayMs - performance.now()));
+  if (changing()) {
+    clearTimeout(linkTimer);
+    linkTimer = setTimeout(writeLink, kLinkDelayMs);
+  } else if (!linkTimer) linkTimer = setTimeout(writeLink, Math.max(0, lastWrite + kLinkDelayMs - performance.now()));
 }
 // A key the program received changes the scene: the address follows, and a
 // note about the old link no longer holds.

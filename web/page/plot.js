@@ -3,7 +3,7 @@
 // step now marked. Each panel's data lie in a group whose transform maps
 // (step, degrees) to the picture, so that a polyline's points are the steps
 // and the angles themselves.
-import { byId } from './dom.js';
+import { byId, sight } from './dom.js';
 import { changing, shownGait, tablesNow } from './editor.js';
 import { canvas, now, read, theModel } from './program.js';
 
@@ -90,8 +90,17 @@ function plot() {
   showNow();
 }
 select.addEventListener('change', plot);
-document.addEventListener('tables', plot);
 document.addEventListener('shown', plot);
+// During a change (a drag) a plot out of sight waits, rather than reading the
+// whole cycle again and redrawing its lines on every move: it is drawn when
+// it comes into sight, and when the change ends.
+let waiting = false;
+const inSight = sight(byId('plot').parentNode, () => waiting && follow());
+function follow() {
+  waiting = changing() && !inSight();
+  if (!waiting) plot();
+}
+document.addEventListener('tables', follow);
 // The mark of the step now, where the plotted gait is the program's: the step
 // its keyframe starts at, and the sub-steps past it, in the gait's steps.
 function showNow() {
