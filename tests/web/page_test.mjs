@@ -155,17 +155,19 @@ try {
     await axe(page, `${size.join(' x ')}, running`);
   }
   // On both phones a tap names the hind right shin; the thumb control shows, its + within the width
-  // and 44 px wide or more, and a tap on it turns the shin's cell one degree.
+  // and 44 px wide or more, and a tap on it turns the shin's cell one degree, its field and plot out of sight too.
   for (const [tapped, width] of [[small, 320], [large, 390]]) {
     await tapped.pointer([(await tapped.evaluate(aimAt, ...shin))[0]], { type: 'touch' });
     const [named, plus] = await sleep(200).then(() => tapped.evaluate(() => [document.getElementById('pointed').textContent,
       !document.getElementById('thumb').hidden && document.getElementById('thumb-up').getBoundingClientRect().toJSON()]));
-    const shinAt = () => tapped.evaluate(readTables).then((tables) => tables.walk[0][0][2]);
+    const shinAt = async () => [(await tapped.evaluate(readTables)).walk[0][0][2], ...(await tapped.evaluate(() => [
+      document.querySelector('#keyframes input[aria-label^="walk keyframe 0, hind right, shin,"]').valueAsNumber,
+      +document.querySelector('#plot polyline[data-leg="hind right"][data-joint="shin"]').getAttribute('points').split(/[ ,]/)[1]]))];
     const unturned = await shinAt();
     if (plus) await tapped.tap('#thumb-up');
     const [turnedTo, wide] = await sleep(200).then(async () => [await shinAt(), await tapped.evaluate(() => document.documentElement.scrollWidth - innerWidth)]);
-    check(`${width} px wide: a tap names the hind right shin, a tap on the thumb control's + (44 px or wider, within the width) turns it a degree, no sideways scroll`,
-      named.startsWith('hind right shin') && plus && plus.right <= width && plus.width >= 44 && Math.abs(turnedTo - unturned - 1) < 1e-4 && wide <= 0,
+    check(`${width} px wide: a tap names the hind right shin, a tap on the thumb control's + (44 px or wider, within the width) turns it, its field and its plot a degree, no sideways scroll`,
+      named.startsWith('hind right shin') && plus && plus.right <= width && plus.width >= 44 && turnedTo.every((to, i) => Math.abs(to - unturned[i] - 1) < 1e-4) && wide <= 0,
       `${named}; ${JSON.stringify(plus)}; ${unturned} -> ${turnedTo}; ${wide} px too wide`);
   }
   await small.close();
