@@ -17,7 +17,8 @@ export const show = (id, text) => setText(byId(id), text);
 export const hide = (element, hidden) => element.hidden !== hidden && (element.hidden = hidden);
 
 // Whether an element is on the screen now, as a function; seen() runs each
-// time it comes on. What follows a drag out of sight waits for either.
+// time it comes on. What follows a drag out of sight waits for seen(), or
+// for the drag's end.
 export function sight(element, seen) {
   let onScreen = true;
   new IntersectionObserver((entries) => {
